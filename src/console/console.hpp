@@ -1,0 +1,35 @@
+#pragma once
+
+#include <string_view>
+
+#include "console/input.hpp"
+#include "console/output.hpp"
+#include "console/terminal.hpp"
+#include "console/text_field.hpp"
+
+namespace kurenagi {
+
+// Everything a scene may do with the player: write texts and read keys, numbers and words.
+class Console {
+public:
+    explicit Console(Terminal& terminal) : output_(terminal), input_(terminal, output_) {}
+
+    template <class... Args>
+    void say(std::string_view text, const Args&... args) {
+        output_.say(text, args...);
+    }
+
+    bool gate() { return input_.gate(); }
+    void swallow() { input_.swallow(); }
+    bool read_number(int& number) { return input_.read_number(number); }
+    void read_word(TextField& field) { input_.read_word(field); }
+    int last_key() const { return input_.last_key(); }
+
+    void flush() { output_.flush(); }
+
+private:
+    Output output_;
+    Input input_;
+};
+
+}  // namespace kurenagi

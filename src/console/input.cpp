@@ -1,0 +1,115 @@
+#include "console/input.hpp"
+
+#include <climits>
+#include <cstdint>
+
+namespace kurenagi {
+namespace {
+
+constexpr std::size_t buffer_size = 64 * 1024;
+
+bool is_white_space(int byte) {
+    return byte == ' ' || byte == '\t' || byte == '\n' || byte == '\v' || byte == '\f' ||
+           byte == '\r';
+}
+
+bool is_digit(int byte) { return byte >= '0' && byte <= '9'; }
+
+}  // namespace
+
+Input::Input(Terminal& terminal, Output& output)
+    : terminal_(terminal), output_(output), buffer_(buffer_size) {}
+
+bool Input::gate() {
+    last_key_ = take();
+    return last_key_ == '\n';
+}
+
+void Input::swallow() { last_key_ = take(); }
+
+bool Input::read_number(int& number) {
+    int byte = skip_white_space();
+    const bool negative = byte == '-';
+    if (byte == '+' || byte == '-') {
+        take();
+        byte = peek();
+    }
+    if (!is_digit(byte)) {
+        discard_line();
+        return false;
+    }
+    // Past 2^31 the value only saturates, so stop growing it there and keep eating digits.
+    constexpr std::int64_t limit = std::int64_t{INT_MAX} + 1;
+    std::int64_t magnitude = 0;
+    for (; is_digit(byte); byte = peek()) {
+        take();
+        if (magnitude < limit) {
+            magnitude = magnitude * 10 + (byte - '0');
+        }
+    }
+    const std::int64_t value = negative ? -magnitude : magnitude;
+    number = static_cast<int>(value < INT_MIN ? INT_MIN : value > INT_MAX ? INT_MAX : value);
+    return true;
+}
+
+void Input::read_word(TextField& field) {
+    if (skip_white_space() == end_of_input) {
+        return;
+    }
+    TextField word{};
+    std::size_t length = 0;
+    for (int byte = peek(); byte != end_of_input && !is_white_space(byte); byte = peek()) {
+        take();
+        if (length < word.size()) {
+            word[length] = static_cast<char>(byte);
+        }
+        ++length;
+    }
+    field = length < word.size() ? word : TextField{};
+}
+
+int Input::peek() {
+    if (start_ == end_ && !refill()) {
+        return end_of_input;
+    }
+    return static_cast<unsigned char>(buffer_[start_]);
+}
+
+int Input::take() {
+    const int byte = peek();
+    if (byte != end_of_input) {
+        ++start_;
+    }
+    return byte;
+}
+
+bool Input::refill() {
+    // Once the input has ended it stays ended: a terminal must not be asked again after
+    // the player closed it.
+    if (ended_) {
+        return false;
+    }
+    output_.flush();
+    start_ = 0;
+    end_ = terminal_.read(buffer_);
+    ended_ = end_ == 0;
+    return !ended_;
+}
+
+int Input::skip_white_space() {
+    int byte = peek();
+    for (; is_white_space(byte); byte = peek()) {
+        take();
+    }
+    return byte;
+}
+
+void Input::discard_line() {
+    for (int byte = take(); byte != '\n'; byte = take()) {
+        if (byte == end_of_input) {
+            throw InputEnded{};
+        }
+    }
+}
+
+}  // namespace kurenagi

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+#include "console/output.hpp"
+#include "console/terminal.hpp"
+#include "console/text_field.hpp"
+
+namespace kurenagi {
+
+// Raised when the input ends where the story needs a number to go on: nothing could ever
+// answer the menu, so the run is over.
+struct InputEnded {};
+
+// The player's keystrokes as one byte stream, read the way a line-buffered console delivers
+// them: nothing until Enter, then the whole line in order. Reads that find nothing left in
+// the line first send everything written so far, so the player sees what is being asked.
+class Input {
+public:
+    Input(Terminal& terminal, Output& output);
+
+    // Takes one byte and passes only on a line feed: Enter moves the story on by one beat,
+    // any other key skips the beat silently.
+    bool gate();
+
+    // Takes one byte, whatever it is.
+    void swallow();
+
+    // Reads an optionally signed decimal number, leaving the byte after it unread.
+    // Returns false, with `number` untouched, for a line that holds no number; that line is
+    // thrown away through its line feed. Throws InputEnded at end of input.
+    bool read_number(int& number);
+
+    // Reads a whitespace-delimited word, leaving the byte after it unread. A word longer
+    // than the field holds empties the field; at end of input the field stays as it was.
+    void read_word(TextField& field);
+
+    // The result of the last one-byte read: a byte value, or -1 at end of input.
+    int last_key() const { return last_key_; }
+
+private:
+    static constexpr int end_of_input = -1;
+
+    int peek();
+    int take();
+    bool refill();
+    int skip_white_space();
+    void discard_line();
+
+    Terminal& terminal_;
+    Output& output_;
+    std::vector<char> buffer_;
+    std::size_t start_ = 0;
+    std::size_t end_ = 0;
+    bool ended_ = false;
+    int last_key_ = 0;
+};
+
+}  // namespace kurenagi

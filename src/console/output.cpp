@@ -1,0 +1,52 @@
+#include "console/output.hpp"
+
+#include <charconv>
+
+namespace kurenagi {
+namespace {
+
+// Enough to hold every screen of a playthrough, small enough that a flood of refused
+// answers never piles up more than this in memory.
+constexpr std::size_t flush_threshold = 64 * 1024;
+
+bool is_placeholder(std::string_view text, std::size_t at) {
+    return text[at] == '%' && at + 1 < text.size() && (text[at + 1] == 's' || text[at + 1] == 'd');
+}
+
+}  // namespace
+
+void FormatArg::append_to(std::string& out) const {
+    if (const auto* text = std::get_if<std::string_view>(&value_)) {
+        out += *text;
+        return;
+    }
+    std::array<char, 16> digits{};
+    const auto result =
+        std::to_chars(digits.data(), digits.data() + digits.size(), std::get<int>(value_));
+    out.append(digits.data(), result.ptr);
+}
+
+void Output::format(std::string_view text, std::span<const FormatArg> args) {
+    auto next = args.begin();
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        if (next != args.end() && is_placeholder(text, at)) {
+            next++->append_to(pending_);
+            ++at;
+        } else {
+            pending_ += text[at];
+        }
+    }
+    if (pending_.size() >= flush_threshold) {
+        flush();
+    }
+}
+
+void Output::flush() {
+    if (pending_.empty()) {
+        return;
+    }
+    terminal_.write(pending_);
+    pending_.clear();
+}
+
+}  // namespace kurenagi

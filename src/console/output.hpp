@@ -1,0 +1,49 @@
+#pragma once
+
+#include <array>
+#include <span>
+#include <string>
+#include <string_view>
+#include <variant>
+
+#include "console/terminal.hpp"
+#include "console/text_field.hpp"
+
+namespace kurenagi {
+
+// One value put into a text in place of its "%s" or "%d".
+class FormatArg {
+public:
+    // Implicit on purpose: the story passes its fields and counters as they are.
+    FormatArg(const TextField& field) : value_(text_of(field)) {}  // NOLINT(google-explicit-constructor)
+    FormatArg(int number) : value_(number) {}                      // NOLINT(google-explicit-constructor)
+
+    void append_to(std::string& out) const;
+
+private:
+    std::variant<std::string_view, int> value_;
+};
+
+// Collects what the story writes and hands it to the terminal in few pieces: before the
+// input waits for the player, when much has piled up, and at the end of the run.
+class Output {
+public:
+    explicit Output(Terminal& terminal) : terminal_(terminal) {}
+
+    // Writes one text; each "%s" or "%d" in it takes the next argument.
+    template <class... Args>
+    void say(std::string_view text, const Args&... args) {
+        const std::array<FormatArg, sizeof...(Args)> values{FormatArg(args)...};
+        format(text, values);
+    }
+
+    void flush();
+
+private:
+    void format(std::string_view text, std::span<const FormatArg> args);
+
+    Terminal& terminal_;
+    std::string pending_;
+};
+
+}  // namespace kurenagi

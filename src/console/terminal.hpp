@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstddef>
+#include <span>
+#include <stdexcept>
+#include <string_view>
+
+namespace kurenagi {
+
+// Raised by a terminal that could not deliver what the story wrote: the player would miss
+// lines, so the run cannot go on as if nothing happened.
+class OutputFailed : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Where the console meets the player: the keyboard, the screen, and a place for complaints.
+// Bytes on the console's side are always code page 932; whatever the real device speaks is
+// the adapter's business.
+class Terminal {
+public:
+    virtual ~Terminal() = default;
+
+    // Waits until the player has sent something and copies it into the buffer.
+    // Returns 0 only when the input has ended.
+    virtual std::size_t read(std::span<char> buffer) = 0;
+
+    // Writes every byte, or throws OutputFailed.
+    virtual void write(std::string_view bytes) = 0;
+
+    // Tells the player, outside the story, why the run had to stop.
+    virtual void complain(std::string_view message) = 0;
+};
+
+}  // namespace kurenagi

@@ -1,0 +1,7 @@
+#include "console/standard_terminal.hpp"
+#include "story/driver.hpp"
+
+int main() {
+    const auto terminal = kurenagi::open_standard_terminal();
+    return kurenagi::play(*terminal);
+}

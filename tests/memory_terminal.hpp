@@ -1,0 +1,64 @@
+#pragma once
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "console/terminal.hpp"
+#include "story/driver.hpp"
+
+namespace kurenagi::testing {
+
+// A terminal on memory buffers. Like a console it hands over one line per read, or the
+// whole input at once like a pipe that was filled before the game started.
+class MemoryTerminal : public Terminal {
+public:
+    enum class Delivery { by_line, at_once };
+
+    explicit MemoryTerminal(std::string input, Delivery delivery = Delivery::by_line)
+        : input_(std::move(input)), delivery_(delivery) {}
+
+    std::size_t read(std::span<char> buffer) override {
+        screens_at_wait.push_back(output);
+        std::size_t size = std::min(buffer.size(), input_.size() - taken_);
+        if (delivery_ == Delivery::by_line) {
+            const auto line_end = input_.find('\n', taken_);
+            if (line_end != std::string::npos) {
+                size = std::min(size, line_end + 1 - taken_);
+            }
+        }
+        std::copy_n(input_.data() + taken_, size, buffer.data());
+        taken_ += size;
+        return size;
+    }
+
+    void write(std::string_view bytes) override {
+        output += bytes;
+        ++writes;
+    }
+
+    void complain(std::string_view message) override { complaints += message; }
+
+    std::string output;
+    std::string complaints;
+    int writes = 0;
+    // What the player had on screen each time the game waited for input.
+    std::vector<std::string> screens_at_wait;
+
+private:
+    std::string input_;
+    Delivery delivery_;
+    std::size_t taken_ = 0;
+};
+
+// Plays the whole game on the given keystrokes and returns what it wrote.
+inline std::string play_on(std::string input) {
+    MemoryTerminal terminal(std::move(input));
+    const int status = play(terminal);
+    if (status != 0) {
+        return "exit status " + std::to_string(status);
+    }
+    return terminal.output;
+}
+
+}  // namespace kurenagi::testing

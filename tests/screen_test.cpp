@@ -1,0 +1,64 @@
+#include "console/screen.hpp"
+
+#include <gtest/gtest.h>
+
+#include "memory_terminal.hpp"
+#include "script_texts.hpp"
+
+namespace kurenagi::testing {
+namespace {
+
+std::string bytes_of(const std::vector<unsigned char>& values) {
+    return {values.begin(), values.end()};
+}
+
+std::string written_by(void (*piece)(Console&)) {
+    MemoryTerminal terminal("");
+    Console con(terminal);
+    piece(con);
+    con.flush();
+    return terminal.output;
+}
+
+TEST(Screen, TextsAreCodePage932Bytes) {
+    EXPECT_EQ(written_by(print_rule), repeated(bytes_of({0x81, 0x51}), 21));
+    EXPECT_EQ(written_by(print_rule).size(), 42U);
+    EXPECT_EQ(written_by(page_break).size(), 50U);
+    EXPECT_EQ(cry, bytes_of({0xE5, 0x8A, 0xA9, 0xE3, 0x81, 0x91, 0xE3, 0x81, 0xA6}));
+    EXPECT_EQ(written_by(title_menu).substr(0, 16),
+              bytes_of({0x81, 0x5B, 0x81, 0x40, 0x83, 0x4E, 0x83, 0x8C, 0x83, 0x69, 0x83, 0x4D,
+                        0x81, 0x40, 0x81, 0x5B}));
+}
+
+TEST(Screen, Pieces) {
+    EXPECT_EQ(written_by(page_break), "\n\n\n\n" + rule() + "\n\n\n\n");
+    EXPECT_EQ(written_by(invalid_choice), refused);
+    EXPECT_EQ(written_by(choice_prompt), prompt);
+    EXPECT_EQ(written_by(title_menu), "ー　クレナギ　ー\n\n\n\n1.start\n\n\n\n" + prompt);
+}
+
+TEST(Screen, LookOrGoMenuShowsOnlyBehindItsGate) {
+    for (const auto& [keys, shown] :
+         std::vector<std::pair<std::string, std::string>>{{"\n", look_or_go_choices}, {"x", ""}}) {
+        MemoryTerminal terminal(keys);
+        Console con(terminal);
+        look_or_go_menu(con);
+        con.flush();
+        EXPECT_EQ(terminal.output, shown);
+    }
+}
+
+TEST(Say, PutsFieldsAndNumbersInPlaceOfPlaceholders) {
+    MemoryTerminal terminal("");
+    Console con(terminal);
+    const TextField name{'%', 's', '%', 'd'};  // what the player typed is never a format
+    const TextField empty{};
+    con.say("side %s\n", name);
+    con.say("[%s]%d %d%%", empty, -45, 2147483647);
+    con.say("100%");
+    con.flush();
+    EXPECT_EQ(terminal.output, "side %s%d\n[]-45 2147483647%%100%");
+}
+
+}  // namespace
+}  // namespace kurenagi::testing
