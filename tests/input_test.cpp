@@ -26,9 +26,9 @@ struct Keys {
 
 TEST(Gate, PassesOnlyOnLineFeedOneBytePerGate) {
     Keys keys("\nab\n\r\n");
-    const std::vector<std::pair<bool, int>> expected = {
-        {true, '\n'}, {false, 'a'}, {false, 'b'}, {true, '\n'}, {false, '\r'}, {true, '\n'},
-        {false, -1},  {false, -1}};
+    const std::vector<std::pair<bool, int>> expected = {{true, '\n'}, {false, 'a'},  {false, 'b'},
+                                                        {true, '\n'}, {false, '\r'}, {true, '\n'},
+                                                        {false, -1},  {false, -1}};
     for (const auto& [passes, key] : expected) {
         EXPECT_EQ(keys.input.gate(), passes);
         EXPECT_EQ(keys.input.last_key(), key);
@@ -114,8 +114,8 @@ TEST(ReadWord, TakesOneWordOfAtMostNineBytes) {
     const std::vector<WordCase> cases = {
         {"山田 太郎\n", "山田", ' '},
         {"\n\n \t太郎\n", "太郎", '\n'},
-        {"あいうえa\n", "あいうえa", '\n'},   // 9 bytes: stored whole
-        {"あいうえお\n", "", '\n'},           // 10 bytes: the field is emptied
+        {"あいうえa\n", "あいうえa", '\n'},  // 9 bytes: stored whole
+        {"あいうえお\n", "", '\n'},          // 10 bytes: the field is emptied
         {"123456789\n", "123456789", '\n'},
         {"1234567890\n", "", '\n'},
         {"x" + std::string(100000, 'y') + " z\n", "", ' '},

@@ -12,7 +12,7 @@ namespace kurenagi::testing {
 // A terminal on memory buffers. Like a console it hands over one line per read, or the
 // whole input at once like a pipe that was filled before the game started.
 class MemoryTerminal : public Terminal {
-public:
+  public:
     enum class Delivery { by_line, at_once };
 
     explicit MemoryTerminal(std::string input, Delivery delivery = Delivery::by_line)
@@ -45,7 +45,7 @@ public:
     // What the player had on screen each time the game waited for input.
     std::vector<std::string> screens_at_wait;
 
-private:
+  private:
     std::string input_;
     Delivery delivery_;
     std::size_t taken_ = 0;

@@ -67,8 +67,9 @@ inline std::string prologue(const std::string& a, const std::string& b) {
 }
 
 inline std::string second_floor() {
-    return page() + "現在地：2F　廊下\n\n\n" + page() + "ギギギ...と何かが開くような音が聞こえた\n\n" +
-           "何の音だろう...?\n\n" + "「...少し急いだほうがいいかな」\n\n";
+    return page() + "現在地：2F　廊下\n\n\n" + page() +
+           "ギギギ...と何かが開くような音が聞こえた\n\n" + "何の音だろう...?\n\n" +
+           "「...少し急いだほうがいいかな」\n\n";
 }
 
 inline std::string in_classroom(const std::string& a, const std::string& b) {
@@ -107,13 +108,17 @@ inline std::string window(const std::string& a, const std::string& d, int mental
     return "side " + a + "\n\n\n" + d + "はふと窓が気になり、見てみることにした\n\n" +
            "そこには何かがいた\n\n" +
            "頭部は血が噴き出てぐちゃぐちゃにつぶされている\n"
-           "体はいたるところに打撲痕があり、元々制服だったであろう物は無残にも切り裂かれていた\n\n" +
-           "呆然としていた" + d + "はそれが口であろう部分を開けて何かを言おうとしていることに気づいた\n\n" +
+           "体はいたるところに打撲痕があり、元々制服だったであろう物は無残にも切り裂かれていた\n"
+           "\n" +
+           "呆然としていた" + d +
+           "はそれが口であろう部分を開けて何かを言おうとしていることに気づいた\n\n" +
            "「ネぇ...」\n\n" + "「" + cry + "！！！！！」\n\n" +
            "そういいながらこちらに向かって窓をたたいている\n\n" + "「" + repeated(cry, 14) +
-           "！！」\n\n" + d + "は見てはいけないものを見てしまったという思いと恐怖心で頭がいっぱいになった\n\n" +
+           "！！」\n\n" + d +
+           "は見てはいけないものを見てしまったという思いと恐怖心で頭がいっぱいになった\n\n" +
            page() + "精神力：５減少\n\n\n精神力：" + std::to_string(mental) + "\n\n" +
-           "「何だったんだろう...」\n\n" + "何が何だかわからないけれど、とりあえず探索に戻ろう...\n\n\n";
+           "「何だったんだろう...」\n\n" +
+           "何が何だかわからないけれど、とりあえず探索に戻ろう...\n\n\n";
 }
 inline const std::string window_keys = enters(11);  // W2 to W12; W1 follows the answer
 
@@ -129,8 +134,12 @@ inline std::string route_round() {
 
 // Library.
 
-inline std::string library(const std::string& a, const std::string& b, const std::string& d) {
-    return "現在地：図書室\n\n\n" + ("side " + a + "\n\n\n") + "鍵を持っているため開けられるようだ\n\n" +
+inline const std::string closing_lines = "今はここまで\nthink you for pleying!\n";
+
+// The library up to the closing lines.
+inline std::string encounter(const std::string& a, const std::string& b, const std::string& d) {
+    return "現在地：図書室\n\n\n" + ("side " + a + "\n\n\n") +
+           "鍵を持っているため開けられるようだ\n\n" +
            "鍵を使って音を立てないよう慎重に扉を開けた\n\n" + "その時\n\n" +
            "?? ??\n「君は誰だ？」\n\n" + "そう声が聞こえたほうを見てみると\n\n" +
            "とても綺麗な人がいた\n\n" + "髪は黒く目は赤くきらきらとしてとても綺麗な人がいた\n\n" +
@@ -138,8 +147,11 @@ inline std::string library(const std::string& a, const std::string& b, const std
            "...綺麗な人だな、なんて思ったけど気のせいかもしれない\n\n" +
            ("「" + d + "は" + a + " " + b + "」\n\n") + "「あなたは？」\n\n" +
            "?? ??\n「僕は...」\n\n" + "彩芽　アザミ\n\n「...僕の名前は彩芽　アザミ」\n\n" +
-           "「すまない、ここに人がいることはありえないから少し警戒してしまった」\n\n" +
-           "今はここまで\nthink you for pleying!\n";
+           "「すまない、ここに人がいることはありえないから少し警戒してしまった」\n\n";
+}
+
+inline std::string library(const std::string& a, const std::string& b, const std::string& d) {
+    return encounter(a, b, d) + closing_lines;
 }
 inline const std::string library_keys = enters(15);  // L2 to L15 and the last key
 

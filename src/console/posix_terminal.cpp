@@ -11,7 +11,7 @@ namespace {
 
 // Standard input and output as they are: code page 932 bytes pass unchanged.
 class PosixTerminal : public Terminal {
-public:
+  public:
     std::size_t read(std::span<char> buffer) override {
         for (;;) {
             const ssize_t got = ::read(STDIN_FILENO, buffer.data(), buffer.size());

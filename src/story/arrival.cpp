@@ -8,14 +8,15 @@ namespace {
 // The corridor move menus offer a single place to go; anything else is refused.
 void move_menu(Console& con, StoryState& s, std::string_view choice, int only_way) {
     menu_loop(con, s.floor,
-              {.ask = [&] {
-                   page_break(con);
-                   con.say("移動したい場所を選んでください");
-                   con.say("\n\n\n");
-                   con.say(choice);
-                   con.say("\n\n");
-                   choice_prompt(con);
-               },
+              {.ask =
+                   [&] {
+                       page_break(con);
+                       con.say("移動したい場所を選んでください");
+                       con.say("\n\n\n");
+                       con.say(choice);
+                       con.say("\n\n");
+                       choice_prompt(con);
+                   },
                .after = [&] { page_break(con); },
                .accepts = [&](int floor) { return floor == only_way; }});
 }

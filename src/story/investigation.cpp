@@ -10,16 +10,17 @@ void choose_place(Console& con, StoryState& s) {
         return;  // the place chosen last time is looked at again
     }
     menu_loop(con, s.examine,
-              {.ask = [&] {
-                   page_break(con);
-                   con.say("調べたい場所を指定してください");
-                   con.say("\n\n\n");
-                   con.say("1.机の中");
-                   con.say("\n\n");
-                   con.say("2.窓");
-                   con.say("\n\n");
-                   choice_prompt(con);
-               },
+              {.ask =
+                   [&] {
+                       page_break(con);
+                       con.say("調べたい場所を指定してください");
+                       con.say("\n\n\n");
+                       con.say("1.机の中");
+                       con.say("\n\n");
+                       con.say("2.窓");
+                       con.say("\n\n");
+                       choice_prompt(con);
+                   },
                .after = [&] { page_break(con); },
                .accepts = [](int examine) { return examine == 1 || examine == 2; }});
 }
@@ -76,12 +77,13 @@ void look_into_desk_again(Console& con, StoryState& s) {
 void back_to_looking(Console& con, StoryState& s, const std::function<void()>& ask,
                      const std::function<void()>& after) {
     menu_loop(con, s.janp,
-              {.ask = [&] {
-                   ask();
-                   con.say("1.まだ調べる");
-                   con.say("\n\n");
-                   choice_prompt(con);
-               },
+              {.ask =
+                   [&] {
+                       ask();
+                       con.say("1.まだ調べる");
+                       con.say("\n\n");
+                       choice_prompt(con);
+                   },
                .after = after,
                .accepts = [](int janp) { return janp == 1; }});
     ++s.window_visits;
@@ -105,8 +107,9 @@ void look_out_of_window(Console& con, StoryState& s) {
         con.say("\n\n");
     }
     if (con.gate()) {
-        con.say("呆然としていた%sはそれが口であろう部分を開けて何かを言おうとしていることに気づいた",
-                s.d);
+        con.say(
+            "呆然としていた%sはそれが口であろう部分を開けて何かを言おうとしていることに気づいた",
+            s.d);
         con.say("\n\n");
     }
     if (con.gate()) {
@@ -148,14 +151,16 @@ void look_out_of_window(Console& con, StoryState& s) {
         con.say("何が何だかわからないけれど、とりあえず探索に戻ろう...");
         con.say("\n\n\n");
     }
-    back_to_looking(con, s, [&] { page_break(con); }, [] {});
+    back_to_looking(
+        con, s, [&] { page_break(con); }, [] {});
 }
 
 void look_out_of_window_again(Console& con, StoryState& s) {
     if (con.gate()) {
         con.say("もう何もいないみたいだ...");
     }
-    back_to_looking(con, s, [&] { con.say("\n\n\n"); }, [&] { page_break(con); });
+    back_to_looking(
+        con, s, [&] { con.say("\n\n\n"); }, [&] { page_break(con); });
 }
 
 void examine_chosen_place(Console& con, StoryState& s) {
@@ -174,15 +179,16 @@ void choose_route(Console& con, StoryState& s) {
     }
     if (con.gate()) {
         menu_loop(con, s.janp,
-                  {.ask = [&] {
-                       con.say("移動したい場所を選んでください");
-                       con.say("\n\n\n");
-                       con.say("1.2-a");
-                       con.say("\n\n");
-                       con.say("4.図書室");
-                       con.say("\n\n");
-                       choice_prompt(con);
-                   },
+                  {.ask =
+                       [&] {
+                           con.say("移動したい場所を選んでください");
+                           con.say("\n\n\n");
+                           con.say("1.2-a");
+                           con.say("\n\n");
+                           con.say("4.図書室");
+                           con.say("\n\n");
+                           choice_prompt(con);
+                       },
                    .after = [&] { page_break(con); },
                    .accepts = [](int janp) { return janp == 1 || janp == 4; }});
     }

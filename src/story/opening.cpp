@@ -31,10 +31,11 @@ void open_title(Console& con, StoryState& s) {
         return;
     }
     menu_loop(con, s.c,
-              {.ask = [&] {
-                   page_break(con);
-                   title_menu(con);
-               },
+              {.ask =
+                   [&] {
+                       page_break(con);
+                       title_menu(con);
+                   },
                .after = [&] { turn_page_after_answer(con); },
                .accepts = [](int c) { return c == 1 || c == hidden_number; },
                .notice = false});
@@ -42,18 +43,19 @@ void open_title(Console& con, StoryState& s) {
 
 void enter_names(Console& con, StoryState& s) {
     menu_loop(con, s.c,
-              {.ask = [&] {
-                   con.say("あなたの名字と名前を入力してください\n");
-                   con.say("\n\n");
-                   con.say("名字：");
-                   con.read_word(s.a);
-                   con.say("\n\n");
-                   con.say("名前：");
-                   con.read_word(s.b);
-                   con.say("\n\n");
-                   con.say("%s %s であっていますか？\n\n", s.a, s.b);
-                   confirmation_choices(con);
-               },
+              {.ask =
+                   [&] {
+                       con.say("あなたの名字と名前を入力してください\n");
+                       con.say("\n\n");
+                       con.say("名字：");
+                       con.read_word(s.a);
+                       con.say("\n\n");
+                       con.say("名前：");
+                       con.read_word(s.b);
+                       con.say("\n\n");
+                       con.say("%s %s であっていますか？\n\n", s.a, s.b);
+                       confirmation_choices(con);
+                   },
                .after = [&] { turn_page_after_answer(con); },
                .accepts = keeps_entry,
                .notice = false});
@@ -61,15 +63,16 @@ void enter_names(Console& con, StoryState& s) {
 
 void enter_pronoun(Console& con, StoryState& s) {
     menu_loop(con, s.c,
-              {.ask = [&] {
-                   con.say("あなたの一人称を入力してください\n");
-                   con.say("\n\n");
-                   con.say("一人称：");
-                   con.read_word(s.d);
-                   con.say("\n\n");
-                   con.say(" %s であっていますか？\n\n", s.d);
-                   confirmation_choices(con);
-               },
+              {.ask =
+                   [&] {
+                       con.say("あなたの一人称を入力してください\n");
+                       con.say("\n\n");
+                       con.say("一人称：");
+                       con.read_word(s.d);
+                       con.say("\n\n");
+                       con.say(" %s であっていますか？\n\n", s.d);
+                       confirmation_choices(con);
+                   },
                .after = [&] { turn_page_after_answer(con); },
                .accepts = keeps_entry,
                .notice = false});
