@@ -10,10 +10,11 @@
 namespace kurenagi::testing {
 
 // A terminal on memory buffers. Like a console it hands over one line per read, or the
-// whole input at once like a pipe that was filled before the game started.
+// whole input at once like a pipe that was filled before the game started, or a byte at a
+// time like a slow pipe.
 class MemoryTerminal : public Terminal {
-  public:
-    enum class Delivery { by_line, at_once };
+public:
+    enum class Delivery { by_line, at_once, by_byte };
 
     explicit MemoryTerminal(std::string input, Delivery delivery = Delivery::by_line)
         : input_(std::move(input)), delivery_(delivery) {}
@@ -21,6 +22,9 @@ class MemoryTerminal : public Terminal {
     std::size_t read(std::span<char> buffer) override {
         screens_at_wait.push_back(output);
         std::size_t size = std::min(buffer.size(), input_.size() - taken_);
+        if (delivery_ == Delivery::by_byte) {
+            size = std::min<std::size_t>(size, 1);
+        }
         if (delivery_ == Delivery::by_line) {
             const auto line_end = input_.find('\n', taken_);
             if (line_end != std::string::npos) {
@@ -45,7 +49,7 @@ class MemoryTerminal : public Terminal {
     // What the player had on screen each time the game waited for input.
     std::vector<std::string> screens_at_wait;
 
-  private:
+private:
     std::string input_;
     Delivery delivery_;
     std::size_t taken_ = 0;

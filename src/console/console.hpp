@@ -11,7 +11,7 @@ namespace kurenagi {
 
 // Everything a scene may do with the player: write texts and read keys, numbers and words.
 class Console {
-  public:
+public:
     explicit Console(Terminal& terminal) : output_(terminal), input_(terminal, output_) {}
 
     template <class... Args>
@@ -27,7 +27,7 @@ class Console {
 
     void flush() { output_.flush(); }
 
-  private:
+private:
     Output output_;
     Input input_;
 };

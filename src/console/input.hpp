@@ -17,7 +17,7 @@ struct InputEnded {};
 // them: nothing until Enter, then the whole line in order. Reads that find nothing left in
 // the line first send everything written so far, so the player sees what is being asked.
 class Input {
-  public:
+public:
     Input(Terminal& terminal, Output& output);
 
     // Takes one byte and passes only on a line feed: Enter moves the story on by one beat,
@@ -39,7 +39,7 @@ class Input {
     // The result of the last one-byte read: a byte value, or -1 at end of input.
     int last_key() const { return last_key_; }
 
-  private:
+private:
     static constexpr int end_of_input = -1;
 
     int peek();

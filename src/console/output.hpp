@@ -13,7 +13,7 @@ namespace kurenagi {
 
 // One value put into a text in place of its "%s" or "%d".
 class FormatArg {
-  public:
+public:
     // Implicit on purpose: the story passes its fields and counters as they are.
     FormatArg(const TextField& field)
         : value_(text_of(field)) {}            // NOLINT(google-explicit-constructor)
@@ -21,14 +21,14 @@ class FormatArg {
 
     void append_to(std::string& out) const;
 
-  private:
+private:
     std::variant<std::string_view, int> value_;
 };
 
 // Collects what the story writes and hands it to the terminal in few pieces: before the
 // input waits for the player, when much has piled up, and at the end of the run.
 class Output {
-  public:
+public:
     explicit Output(Terminal& terminal) : terminal_(terminal) {}
 
     // Writes one text; each "%s" or "%d" in it takes the next argument.
@@ -40,7 +40,7 @@ class Output {
 
     void flush();
 
-  private:
+private:
     void format(std::string_view text, std::span<const FormatArg> args);
 
     Terminal& terminal_;

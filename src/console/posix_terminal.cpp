@@ -1,17 +1,20 @@
+#include <langinfo.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <clocale>
 #include <cstring>
 #include <string>
 
 #include "console/standard_terminal.hpp"
+#include "console/utf8_terminal.hpp"
 
 namespace kurenagi {
 namespace {
 
 // Standard input and output as they are: code page 932 bytes pass unchanged.
 class PosixTerminal : public Terminal {
-  public:
+public:
     std::size_t read(std::span<char> buffer) override {
         for (;;) {
             const ssize_t got = ::read(STDIN_FILENO, buffer.data(), buffer.size());
@@ -48,8 +51,24 @@ class PosixTerminal : public Terminal {
     }
 };
 
+// A player at a terminal whose locale speaks UTF-8 could not read code page 932. Pipes and
+// files get the story's own bytes, whatever the locale.
+bool screen_speaks_utf8() {
+    if (!::isatty(STDOUT_FILENO)) {
+        return false;
+    }
+    std::setlocale(LC_CTYPE, "");
+    return std::string_view(::nl_langinfo(CODESET)) == "UTF-8";
+}
+
 }  // namespace
 
-std::unique_ptr<Terminal> open_standard_terminal() { return std::make_unique<PosixTerminal>(); }
+std::unique_ptr<Terminal> open_standard_terminal() {
+    std::unique_ptr<Terminal> terminal = std::make_unique<PosixTerminal>();
+    if (screen_speaks_utf8()) {
+        terminal = speak_utf8(std::move(terminal));
+    }
+    return terminal;
+}
 
 }  // namespace kurenagi

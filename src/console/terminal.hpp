@@ -10,7 +10,7 @@ namespace kurenagi {
 // Raised by a terminal that could not deliver what the story wrote: the player would miss
 // lines, so the run cannot go on as if nothing happened.
 class OutputFailed : public std::runtime_error {
-  public:
+public:
     using std::runtime_error::runtime_error;
 };
 
@@ -18,7 +18,7 @@ class OutputFailed : public std::runtime_error {
 // Bytes on the console's side are always code page 932; whatever the real device speaks is
 // the adapter's business.
 class Terminal {
-  public:
+public:
     virtual ~Terminal() = default;
 
     // Waits until the player has sent something and copies it into the buffer.
