@@ -5,8 +5,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <thread>
 
+#include "hostile_keys.hpp"
 #include "memory_terminal.hpp"
 #include "script_texts.hpp"
 
@@ -15,24 +17,42 @@ namespace {
 
 struct GameRun {
     std::string output;
-    int status = -1;
+    std::string errors;
+    int status = -1;  // the exit status, or 128 and the signal that ended the game
 };
 
-// Runs the game with `input` piped into it and its standard output read from a pipe.
-GameRun run_game(const std::string& input) {
+enum class Screen { pipe, full_disk, closed_pipe };
+
+std::string read_all(int fd) {
+    std::string all;
+    char buffer[4096];
+    for (ssize_t got; (got = read(fd, buffer, sizeof buffer)) > 0;) {
+        all.append(buffer, static_cast<std::size_t>(got));
+    }
+    return all;
+}
+
+// Runs the game with `input` piped into it; its standard output goes to `screen`.
+GameRun run_game(const std::string& input, Screen screen = Screen::pipe, const char* locale = "C") {
     int to_game[2];
     int from_game[2];
-    if (pipe(to_game) != 0 || pipe(from_game) != 0) {
-        ADD_FAILURE() << "pipe";
+    FILE* errors = tmpfile();
+    if (pipe(to_game) != 0 || pipe(from_game) != 0 || errors == nullptr) {
+        ADD_FAILURE() << "no pipes";
         return {};
+    }
+    if (screen == Screen::closed_pipe) {
+        close(from_game[0]);
     }
     const pid_t pid = fork();
     if (pid == 0) {
+        const int out = screen == Screen::full_disk ? open("/dev/full", O_WRONLY) : from_game[1];
         dup2(to_game[0], STDIN_FILENO);
-        dup2(from_game[1], STDOUT_FILENO);
-        for (int fd : {to_game[0], to_game[1], from_game[0], from_game[1]}) {
-            close(fd);
-        }
+        dup2(out, STDOUT_FILENO);
+        dup2(fileno(errors), STDERR_FILENO);
+        close(to_game[1]);
+        setenv("LC_ALL", locale, 1);
+        signal(SIGPIPE, SIG_DFL);
         execl(KURENAGI_BINARY, KURENAGI_BINARY, static_cast<char*>(nullptr));
         _exit(127);
     }
@@ -51,20 +71,19 @@ GameRun run_game(const std::string& input) {
         close(to_game[1]);
     });
     GameRun run;
-    char buffer[4096];
-    for (ssize_t got; (got = read(from_game[0], buffer, sizeof buffer)) > 0;) {
-        run.output.append(buffer, static_cast<std::size_t>(got));
+    if (screen != Screen::closed_pipe) {
+        run.output = read_all(from_game[0]);
+        close(from_game[0]);
     }
-    close(from_game[0]);
-    feeder.join();
     int status = 0;
     waitpid(pid, &status, 0);
+    feeder.join();
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    rewind(errors);
+    run.errors = read_all(fileno(errors));
+    fclose(errors);
     return run;
 }
-
-const std::string full_playthrough =
-    "\n1\n山田 太郎\n1\n私\n1\n" + arrival_keys + "\n1\n" + desk_keys + "\n4\n" + library_keys;
 
 TEST(Binary, PipedScriptsGiveTheInProcessBytesAndExitZero) {
     const std::vector<std::string> scripts = {
@@ -75,6 +94,7 @@ TEST(Binary, PipedScriptsGiveTheInProcessBytesAndExitZero) {
         "\n58203\n\n\n",
         "\nabc\n",
         "\n1\n山田 太郎\n1\n私\n1\n" + arrival_keys + "\n1\n" + desk_keys + "\n3\n",
+        "\n1\n" + std::string(100000, '9') + "\n" + std::string(100000, 'x') + "\n",
         std::string("\n\0\n1\n", 5),
     };
     for (const auto& script : scripts) {
@@ -82,6 +102,18 @@ TEST(Binary, PipedScriptsGiveTheInProcessBytesAndExitZero) {
         const GameRun run = run_game(script);
         EXPECT_EQ(run.status, 0);
         EXPECT_EQ(run.output, play_on(script));
+        EXPECT_EQ(run.errors, "");
+    }
+}
+
+TEST(Binary, HostileInputEndsWellAsInProcess) {
+    std::mt19937 random(6122026);
+    for (int run = 0; run < 60; ++run) {
+        const std::string keys = hostile_keys(random);
+        SCOPED_TRACE(run);
+        const GameRun game = run_game(keys);
+        EXPECT_EQ(game.status, 0);
+        EXPECT_EQ(game.output, play_on(keys));
     }
 }
 
@@ -89,6 +121,21 @@ TEST(Binary, FullPlaythroughEndsWithTheClosingLines) {
     const GameRun run = run_game(full_playthrough);
     EXPECT_EQ(run.status, 0);
     EXPECT_TRUE(run.output.ends_with(closing_lines));
+}
+
+TEST(Binary, PipeGetsCodePage932EvenInAUtf8Locale) {
+    const GameRun run = run_game(full_playthrough, Screen::pipe, "C.UTF-8");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.output, play_on(full_playthrough));
+}
+
+TEST(Binary, LostOutputIsNeverASuccess) {
+    const GameRun full = run_game(full_playthrough, Screen::full_disk);
+    EXPECT_NE(full.status, 0);
+    EXPECT_EQ(full.errors, "kurenagi: cannot write to standard output: No space left on device\n");
+
+    const GameRun closed = run_game(full_playthrough, Screen::closed_pipe);
+    EXPECT_EQ(closed.status, 128 + SIGPIPE);
 }
 
 }  // namespace

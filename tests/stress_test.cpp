@@ -1,0 +1,56 @@
+// Hostile input of every kind, in-process and through the built game: every run must end,
+// with exit status 0 and a bounded screen.
+
+#include <gtest/gtest.h>
+
+#include "hostile_keys.hpp"
+#include "memory_terminal.hpp"
+#include "script_texts.hpp"
+
+namespace kurenagi::testing {
+namespace {
+
+// Far more than any playthrough writes for the keys it was given.
+std::size_t screen_bound(const std::string& keys) { return 64 * 1024 + 1024 * keys.size(); }
+
+// Stops a runaway game instead of letting it fill the memory.
+class BoundedTerminal : public MemoryTerminal {
+public:
+    BoundedTerminal(std::string keys, Delivery delivery)
+        : MemoryTerminal(keys, delivery), bound_(screen_bound(keys)) {}
+    void write(std::string_view bytes) override {
+        MemoryTerminal::write(bytes);
+        if (output.size() > bound_) {
+            throw OutputFailed("screen overflow");
+        }
+    }
+
+private:
+    std::size_t bound_;
+};
+
+void expect_sound_run(const std::string& keys, MemoryTerminal::Delivery delivery) {
+    BoundedTerminal terminal(keys, delivery);
+    EXPECT_EQ(play(terminal), 0) << terminal.complaints;
+}
+
+TEST(Stress, RandomHostileInputInProcess) {
+    std::mt19937 random(20261206);
+    using Delivery = MemoryTerminal::Delivery;
+    for (int run = 0; run < 3000; ++run) {
+        const std::string keys = hostile_keys(random);
+        SCOPED_TRACE(run);
+        expect_sound_run(keys, run % 3 == 0 ? Delivery::at_once : Delivery::by_line);
+    }
+}
+
+TEST(Stress, TruncatedAtEveryByteOfAPlaythrough) {
+    ASSERT_TRUE(play_on(full_playthrough).ends_with(closing_lines));
+    for (std::size_t size = 0; size <= full_playthrough.size(); ++size) {
+        SCOPED_TRACE(size);
+        expect_sound_run(full_playthrough.substr(0, size), MemoryTerminal::Delivery::by_line);
+    }
+}
+
+}  // namespace
+}  // namespace kurenagi::testing
