@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <array>
 #include <cstdio>
 #include <thread>
 
@@ -25,19 +26,19 @@ enum class Screen { pipe, full_disk, closed_pipe };
 
 std::string read_all(int fd) {
     std::string all;
-    char buffer[4096];
-    for (ssize_t got; (got = read(fd, buffer, sizeof buffer)) > 0;) {
-        all.append(buffer, static_cast<std::size_t>(got));
+    std::array<char, 4096> buffer{};
+    for (ssize_t got; (got = read(fd, buffer.data(), buffer.size())) > 0;) {
+        all.append(buffer.data(), static_cast<std::size_t>(got));
     }
     return all;
 }
 
 // Runs the game with `input` piped into it; its standard output goes to `screen`.
 GameRun run_game(const std::string& input, Screen screen = Screen::pipe, const char* locale = "C") {
-    int to_game[2];
-    int from_game[2];
+    std::array<int, 2> to_game{};
+    std::array<int, 2> from_game{};
     FILE* errors = tmpfile();
-    if (pipe(to_game) != 0 || pipe(from_game) != 0 || errors == nullptr) {
+    if (pipe(to_game.data()) != 0 || pipe(from_game.data()) != 0 || errors == nullptr) {
         ADD_FAILURE() << "no pipes";
         return {};
     }
@@ -52,7 +53,7 @@ GameRun run_game(const std::string& input, Screen screen = Screen::pipe, const c
         dup2(fileno(errors), STDERR_FILENO);
         close(to_game[1]);
         setenv("LC_ALL", locale, 1);
-        signal(SIGPIPE, SIG_DFL);
+        (void)signal(SIGPIPE, SIG_DFL);
         execl(KURENAGI_BINARY, KURENAGI_BINARY, static_cast<char*>(nullptr));
         _exit(127);
     }
@@ -79,9 +80,9 @@ GameRun run_game(const std::string& input, Screen screen = Screen::pipe, const c
     waitpid(pid, &status, 0);
     feeder.join();
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    rewind(errors);
+    (void)fseek(errors, 0, SEEK_SET);
     run.errors = read_all(fileno(errors));
-    fclose(errors);
+    (void)fclose(errors);
     return run;
 }
 

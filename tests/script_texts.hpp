@@ -7,7 +7,10 @@
 
 namespace kurenagi::testing {
 
-inline std::string enters(int count) { return std::string(static_cast<std::size_t>(count), '\n'); }
+inline std::string enters(int count) {
+    std::string keys(static_cast<std::size_t>(count), '\n');
+    return keys;
+}
 
 inline std::string repeated(const std::string& text, int count) {
     std::string all;

@@ -11,12 +11,14 @@ namespace kurenagi::testing {
 namespace {
 
 // Far more than any playthrough writes for the keys it was given.
-std::size_t screen_bound(const std::string& keys) { return 64 * 1024 + 1024 * keys.size(); }
+std::size_t screen_bound(const std::string& keys) {
+    return std::size_t{64} * 1024 + 1024 * keys.size();
+}
 
 // Stops a runaway game instead of letting it fill the memory.
 class BoundedTerminal : public MemoryTerminal {
 public:
-    BoundedTerminal(std::string keys, Delivery delivery)
+    BoundedTerminal(const std::string& keys, Delivery delivery)
         : MemoryTerminal(keys, delivery), bound_(screen_bound(keys)) {}
     void write(std::string_view bytes) override {
         MemoryTerminal::write(bytes);

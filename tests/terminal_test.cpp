@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <array>
 #include <string>
 
 namespace {
@@ -30,7 +31,7 @@ public:
         close(master_);
     }
 
-    void type(const std::string& keys) {
+    void type(const std::string& keys) const {
         ASSERT_EQ(write(master_, keys.data(), keys.size()), static_cast<ssize_t>(keys.size()));
     }
 
@@ -66,12 +67,12 @@ private:
         if (poll(&ready, 1, 5000) <= 0) {
             return false;
         }
-        char buffer[4096];
-        const ssize_t got = read(master_, buffer, sizeof buffer);
+        std::array<char, 4096> buffer{};
+        const ssize_t got = read(master_, buffer.data(), buffer.size());
         if (got <= 0) {
             return false;
         }
-        screen_.append(buffer, static_cast<std::size_t>(got));
+        screen_.append(buffer.data(), static_cast<std::size_t>(got));
         return true;
     }
 

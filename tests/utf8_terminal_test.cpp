@@ -30,7 +30,7 @@ struct Device {
         : memory(std::move(keys), delivery),
           terminal(speak_utf8(std::make_unique<Borrowed>(memory))) {}
     // Everything the converting terminal hands the console, read until the end.
-    std::string typed() {
+    [[nodiscard]] std::string typed() const {
         std::string all;
         std::array<char, 64> buffer{};
         for (std::size_t got; (got = terminal->read(buffer)) > 0;) {

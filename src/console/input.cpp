@@ -6,7 +6,7 @@
 namespace kurenagi {
 namespace {
 
-constexpr std::size_t buffer_size = 64 * 1024;
+constexpr std::size_t buffer_size = std::size_t{64} * 1024;
 
 bool is_white_space(int byte) {
     return byte == ' ' || byte == '\t' || byte == '\n' || byte == '\v' || byte == '\f' ||

@@ -37,7 +37,7 @@ public:
     void read_word(TextField& field);
 
     // The result of the last one-byte read: a byte value, or -1 at end of input.
-    int last_key() const { return last_key_; }
+    [[nodiscard]] int last_key() const { return last_key_; }
 
 private:
     static constexpr int end_of_input = -1;

@@ -7,7 +7,7 @@ namespace {
 
 // Enough to hold every screen of a playthrough, small enough that a flood of refused
 // answers never piles up more than this in memory.
-constexpr std::size_t flush_threshold = 64 * 1024;
+constexpr std::size_t flush_threshold = std::size_t{64} * 1024;
 
 bool is_placeholder(std::string_view text, std::size_t at) {
     return text[at] == '%' && at + 1 < text.size() && (text[at + 1] == 's' || text[at + 1] == 'd');

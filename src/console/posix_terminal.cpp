@@ -54,10 +54,9 @@ public:
 // A player at a terminal whose locale speaks UTF-8 could not read code page 932. Pipes and
 // files get the story's own bytes, whatever the locale.
 bool screen_speaks_utf8() {
-    if (!::isatty(STDOUT_FILENO)) {
+    if (::isatty(STDOUT_FILENO) == 0 || std::setlocale(LC_CTYPE, "") == nullptr) {
         return false;
     }
-    std::setlocale(LC_CTYPE, "");
     return std::string_view(::nl_langinfo(CODESET)) == "UTF-8";
 }
 

@@ -138,21 +138,20 @@ private:
     bool ended_ = false;
 };
 
-bool can_convert() {
-    for (const auto& [to, from] : {std::pair{"CP932", "UTF-8"}, std::pair{"UTF-8", "CP932"}}) {
-        const iconv_t cd = iconv_open(to, from);
-        if (cd == reinterpret_cast<iconv_t>(-1)) {
-            return false;
-        }
-        iconv_close(cd);
+bool can_convert(const char* to, const char* from) {
+    iconv_t cd = iconv_open(to, from);
+    // iconv_open tells failure by this one address.
+    if (cd == reinterpret_cast<iconv_t>(-1)) {  // NOLINT(performance-no-int-to-ptr)
+        return false;
     }
+    iconv_close(cd);
     return true;
 }
 
 }  // namespace
 
 std::unique_ptr<Terminal> speak_utf8(std::unique_ptr<Terminal> device) {
-    if (!can_convert()) {
+    if (!can_convert("CP932", "UTF-8") || !can_convert("UTF-8", "CP932")) {
         return device;
     }
     return std::make_unique<Utf8Terminal>(std::move(device));
