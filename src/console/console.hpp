@@ -23,7 +23,6 @@ public:
     void swallow() { input_.swallow(); }
     bool read_number(int& number) { return input_.read_number(number); }
     void read_word(TextField& field) { input_.read_word(field); }
-    [[nodiscard]] int last_key() const { return input_.last_key(); }
 
     void flush() { output_.flush(); }
 

@@ -72,22 +72,14 @@ void look_into_desk_again(Console& con, StoryState& s) {
     look_or_go(con, s);
 }
 
-// The window menus offer nothing but to look on. The first look frames each round with a
-// page break before the question, a second look with one after the answer.
-void back_to_looking(Console& con, StoryState& s, const std::function<void()>& ask,
-                     const std::function<void()>& after) {
-    menu_loop(con, s.janp,
-              {.ask =
-                   [&] {
-                       ask();
-                       con.say("1.まだ調べる");
-                       con.say("\n\n");
-                       choice_prompt(con);
-                   },
-               .after = after,
-               .accepts = [](int janp) { return janp == 1; }});
-    ++s.window_visits;
+// The window menus offer nothing but to look on.
+void keep_looking_choice(Console& con) {
+    con.say("1.まだ調べる");
+    con.say("\n\n");
+    choice_prompt(con);
 }
+
+bool keeps_looking(int janp) { return janp == 1; }
 
 void look_out_of_window(Console& con, StoryState& s) {
     if (con.gate()) {
@@ -151,23 +143,40 @@ void look_out_of_window(Console& con, StoryState& s) {
         con.say("何が何だかわからないけれど、とりあえず探索に戻ろう...");
         con.say("\n\n\n");
     }
-    back_to_looking(
-        con, s, [&] { page_break(con); }, [] {});
+    menu_loop(con, s.janp,
+              {.ask =
+                   [&] {
+                       page_break(con);
+                       keep_looking_choice(con);
+                   },
+               .accepts = keeps_looking});
+    ++s.window_visits;
 }
 
 void look_out_of_window_again(Console& con, StoryState& s) {
     if (con.gate()) {
         con.say("もう何もいないみたいだ...");
     }
-    back_to_looking(
-        con, s, [&] { con.say("\n\n\n"); }, [&] { page_break(con); });
+    menu_loop(con, s.janp,
+              {.ask =
+                   [&] {
+                       con.say("\n\n\n");
+                       keep_looking_choice(con);
+                   },
+               .after = [&] { page_break(con); },
+               .accepts = keeps_looking});
+    ++s.window_visits;
 }
 
 void examine_chosen_place(Console& con, StoryState& s) {
-    if (s.examine == 1) {
-        s.desk_visits == 0 ? look_into_desk(con, s) : look_into_desk_again(con, s);
+    if (s.examine == 1 && s.desk_visits == 0) {
+        look_into_desk(con, s);
+    } else if (s.examine == 1) {
+        look_into_desk_again(con, s);
+    } else if (s.examine == 2 && s.window_visits == 0) {
+        look_out_of_window(con, s);
     } else if (s.examine == 2) {
-        s.window_visits == 0 ? look_out_of_window(con, s) : look_out_of_window_again(con, s);
+        look_out_of_window_again(con, s);
     }
 }
 

@@ -5,21 +5,28 @@
 namespace kurenagi {
 namespace {
 
-void confirmation_choices(Console& con) {
-    con.say("1.はい");
-    con.say("\n\n");
-    con.say("2.いいえ");
-    con.say("\n\n");
-    choice_prompt(con);
-}
-
 void turn_page_after_answer(Console& con) {
     con.say("\n\n");
     page_break(con);
 }
 
-// Any answer but 2 keeps what was typed; a line without a number asks again.
-bool keeps_entry(int answer) { return answer != 2; }
+// Asks for an entry, then whether it is right, until the player keeps it: any answer but 2
+// keeps what was typed; 2, or a line without a number, asks again.
+void until_confirmed(Console& con, StoryState& s, const std::function<void()>& ask_entry) {
+    menu_loop(con, s.c,
+              {.ask =
+                   [&] {
+                       ask_entry();
+                       con.say("1.はい");
+                       con.say("\n\n");
+                       con.say("2.いいえ");
+                       con.say("\n\n");
+                       choice_prompt(con);
+                   },
+               .after = [&] { turn_page_after_answer(con); },
+               .accepts = [](int c) { return c != 2; },
+               .notice = false});
+}
 
 }  // namespace
 
@@ -42,40 +49,28 @@ void open_title(Console& con, StoryState& s) {
 }
 
 void enter_names(Console& con, StoryState& s) {
-    menu_loop(con, s.c,
-              {.ask =
-                   [&] {
-                       con.say("あなたの名字と名前を入力してください\n");
-                       con.say("\n\n");
-                       con.say("名字：");
-                       con.read_word(s.a);
-                       con.say("\n\n");
-                       con.say("名前：");
-                       con.read_word(s.b);
-                       con.say("\n\n");
-                       con.say("%s %s であっていますか？\n\n", s.a, s.b);
-                       confirmation_choices(con);
-                   },
-               .after = [&] { turn_page_after_answer(con); },
-               .accepts = keeps_entry,
-               .notice = false});
+    until_confirmed(con, s, [&] {
+        con.say("あなたの名字と名前を入力してください\n");
+        con.say("\n\n");
+        con.say("名字：");
+        con.read_word(s.a);
+        con.say("\n\n");
+        con.say("名前：");
+        con.read_word(s.b);
+        con.say("\n\n");
+        con.say("%s %s であっていますか？\n\n", s.a, s.b);
+    });
 }
 
 void enter_pronoun(Console& con, StoryState& s) {
-    menu_loop(con, s.c,
-              {.ask =
-                   [&] {
-                       con.say("あなたの一人称を入力してください\n");
-                       con.say("\n\n");
-                       con.say("一人称：");
-                       con.read_word(s.d);
-                       con.say("\n\n");
-                       con.say(" %s であっていますか？\n\n", s.d);
-                       confirmation_choices(con);
-                   },
-               .after = [&] { turn_page_after_answer(con); },
-               .accepts = keeps_entry,
-               .notice = false});
+    until_confirmed(con, s, [&] {
+        con.say("あなたの一人称を入力してください\n");
+        con.say("\n\n");
+        con.say("一人称：");
+        con.read_word(s.d);
+        con.say("\n\n");
+        con.say(" %s であっていますか？\n\n", s.d);
+    });
 }
 
 }  // namespace kurenagi
