@@ -15,9 +15,8 @@ namespace kurenagi {
 class FormatArg {
 public:
     // Implicit on purpose: the story passes its fields and counters as they are.
-    FormatArg(const TextField& field)
-        : value_(text_of(field)) {}            // NOLINT(google-explicit-constructor)
-    FormatArg(int number) : value_(number) {}  // NOLINT(google-explicit-constructor)
+    FormatArg(const TextField& field) : value_(text_of(field)) {}
+    FormatArg(int number) : value_(number) {}
 
     void append_to(std::string& out) const;
 
