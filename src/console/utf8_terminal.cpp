@@ -100,7 +100,10 @@ public:
 
     ~Utf8Terminal() override {
         try {
-            device_->write(to_screen_.rest());
+            // A character the story left unfinished still shows, as "?".
+            if (const std::string rest = to_screen_.rest(); !rest.empty()) {
+                device_->write(rest);
+            }
         } catch (const OutputFailed&) {
             // The run is over; there is nobody left to tell.
         }
