@@ -1,4 +1,4 @@
-#include "console/standard_terminal.hpp"
+#include "terminal/standard_terminal.hpp"
 #include "story/driver.hpp"
 
 int main() {

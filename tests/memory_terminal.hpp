@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "console/terminal.hpp"
 #include "story/driver.hpp"
+#include "terminal/terminal.hpp"
 
 namespace kurenagi::testing {
 

@@ -23,7 +23,7 @@ public:
     void write(std::string_view bytes) override {
         MemoryTerminal::write(bytes);
         if (output.size() > bound_) {
-            throw OutputFailed("screen overflow");
+            throw TerminalFailed("screen overflow");
         }
     }
 

@@ -4,8 +4,8 @@
 
 #include "console/input.hpp"
 #include "console/output.hpp"
-#include "console/terminal.hpp"
 #include "console/text_field.hpp"
+#include "terminal/terminal.hpp"
 
 namespace kurenagi {
 

@@ -18,7 +18,9 @@ bool is_digit(int byte) { return byte >= '0' && byte <= '9'; }
 }  // namespace
 
 Input::Input(Terminal& terminal, Output& output)
-    : terminal_(terminal), output_(output), buffer_(buffer_size) {}
+    : terminal_(terminal),
+      output_(output),
+      buffer_(std::make_unique_for_overwrite<char[]>(buffer_size)) {}
 
 bool Input::gate() {
     last_key_ = take();
@@ -91,7 +93,7 @@ bool Input::refill() {
     }
     output_.flush();
     start_ = 0;
-    end_ = terminal_.read(buffer_);
+    end_ = terminal_.read({buffer_.get(), buffer_size});
     ended_ = end_ == 0;
     return !ended_;
 }

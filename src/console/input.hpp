@@ -1,11 +1,11 @@
 #pragma once
 
 #include <cstddef>
-#include <vector>
+#include <memory>
 
 #include "console/output.hpp"
-#include "console/terminal.hpp"
 #include "console/text_field.hpp"
+#include "terminal/terminal.hpp"
 
 namespace kurenagi {
 
@@ -50,7 +50,8 @@ private:
 
     Terminal& terminal_;
     Output& output_;
-    std::vector<char> buffer_;
+    // Left unfilled: every byte is written by a read before it is looked at.
+    std::unique_ptr<char[]> buffer_;
     std::size_t start_ = 0;
     std::size_t end_ = 0;
     bool ended_ = false;

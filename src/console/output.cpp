@@ -27,15 +27,17 @@ void FormatArg::append_to(std::string& out) const {
 }
 
 void Output::format(std::string_view text, std::span<const FormatArg> args) {
+    // Plain text goes over in runs, from one placeholder to the next.
+    std::size_t run = 0;
     auto next = args.begin();
-    for (std::size_t at = 0; at < text.size(); ++at) {
-        if (next != args.end() && is_placeholder(text, at)) {
+    for (std::size_t at = 0; next != args.end() && at < text.size(); ++at) {
+        if (is_placeholder(text, at)) {
+            pending_.append(text, run, at - run);
             next++->append_to(pending_);
-            ++at;
-        } else {
-            pending_ += text[at];
+            run = ++at + 1;
         }
     }
+    pending_.append(text, run);
     if (pending_.size() >= flush_threshold) {
         flush();
     }

@@ -6,8 +6,8 @@
 #include <string_view>
 #include <variant>
 
-#include "console/terminal.hpp"
 #include "console/text_field.hpp"
+#include "terminal/terminal.hpp"
 
 namespace kurenagi {
 

@@ -32,7 +32,7 @@ int play(Terminal& terminal) {
         }
         con.flush();
         return 0;
-    } catch (const OutputFailed& failure) {
+    } catch (const TerminalFailed& failure) {
         terminal.complain(failure.what());
         return 1;
     }

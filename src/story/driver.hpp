@@ -1,6 +1,6 @@
 #pragma once
 
-#include "console/terminal.hpp"
+#include "terminal/terminal.hpp"
 
 namespace kurenagi {
 

@@ -7,9 +7,10 @@
 
 namespace kurenagi {
 
-// Raised by a terminal that could not deliver what the story wrote: the player would miss
-// lines, so the run cannot go on as if nothing happened.
-class OutputFailed : public std::runtime_error {
+// Raised by a terminal that could not take what the story wrote, or could not read what the
+// player typed for any reason but the end of the input: the player would miss lines or keys,
+// so the run cannot go on as if nothing happened.
+class TerminalFailed : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
@@ -25,7 +26,7 @@ public:
     // Returns 0 only when the input has ended.
     virtual std::size_t read(std::span<char> buffer) = 0;
 
-    // Writes every byte, or throws OutputFailed.
+    // Writes every byte, or throws TerminalFailed.
     virtual void write(std::string_view bytes) = 0;
 
     // Tells the player, outside the story, why the run had to stop.

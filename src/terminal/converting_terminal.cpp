@@ -1,0 +1,68 @@
+#include "terminal/converting_terminal.hpp"
+
+#include <array>
+
+#include "terminal/iconv_converter.hpp"
+#include "terminal/pending_input.hpp"
+
+namespace kurenagi {
+namespace {
+
+class ConvertingTerminal : public Terminal {
+public:
+    ConvertingTerminal(std::unique_ptr<Terminal> device, std::unique_ptr<IconvConverter> to_screen,
+                       std::unique_ptr<IconvConverter> from_keyboard)
+        : device_(std::move(device)),
+          to_screen_(std::move(to_screen)),
+          from_keyboard_(std::move(from_keyboard)) {}
+
+    ~ConvertingTerminal() override {
+        try {
+            // A character the story left unfinished still shows, as "?".
+            if (const std::string rest = to_screen_->finish(); !rest.empty()) {
+                device_->write(rest);
+            }
+        } catch (const TerminalFailed&) {
+            // The run is over; there is nobody left to tell.
+        }
+    }
+    ConvertingTerminal(const ConvertingTerminal&) = delete;
+    ConvertingTerminal& operator=(const ConvertingTerminal&) = delete;
+
+    std::size_t read(std::span<char> buffer) override {
+        while (pending_.empty() && !ended_) {
+            std::array<char, 4096> raw;
+            const std::size_t got = device_->read(raw);
+            ended_ = got == 0;
+            pending_.add(ended_ ? from_keyboard_->finish()
+                                : from_keyboard_->convert({raw.data(), got}));
+        }
+        return pending_.serve(buffer);
+    }
+
+    void write(std::string_view bytes) override { device_->write(to_screen_->convert(bytes)); }
+
+    void complain(std::string_view message) override { device_->complain(message); }
+
+private:
+    std::unique_ptr<Terminal> device_;
+    std::unique_ptr<IconvConverter> to_screen_;
+    std::unique_ptr<IconvConverter> from_keyboard_;
+    PendingInput pending_;
+    // A terminal that said the input ended must not be asked again: it would wait.
+    bool ended_ = false;
+};
+
+}  // namespace
+
+std::unique_ptr<Terminal> speak(const std::string& codeset, std::unique_ptr<Terminal>& device) {
+    auto to_screen = IconvConverter::open(codeset, "CP932");
+    auto from_keyboard = IconvConverter::open("CP932", codeset);
+    if (!to_screen || !from_keyboard) {
+        return nullptr;
+    }
+    return std::make_unique<ConvertingTerminal>(std::move(device), std::move(to_screen),
+                                                std::move(from_keyboard));
+}
+
+}  // namespace kurenagi

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <iconv.h>
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace kurenagi {
+
+// One direction of conversion between two codesets, piece by piece. A character cut short at
+// the end of a piece is kept until the rest comes with the next one; a character the other
+// side lacks, or a broken one, becomes one "?".
+class IconvConverter {
+public:
+    // Null if the C library cannot convert from `from` to `to`.
+    static std::unique_ptr<IconvConverter> open(const std::string& to, const std::string& from);
+
+    ~IconvConverter();
+    IconvConverter(const IconvConverter&) = delete;
+    IconvConverter& operator=(const IconvConverter&) = delete;
+
+    // Converts `bytes` after whatever was kept from last time.
+    std::string convert(std::string_view bytes);
+
+    // What is left when no more pieces will come: a character cut short shows as "?".
+    std::string finish();
+
+private:
+    IconvConverter(iconv_t convert, iconv_t measure) : cd_(convert), measure_(measure) {}
+
+    std::size_t refused_length(char* at, std::size_t left);
+
+    iconv_t cd_;
+    // From the same codeset to UTF-32, to tell how long the character iconv refused is.
+    iconv_t measure_;
+    std::string kept_;
+};
+
+}  // namespace kurenagi

@@ -1,0 +1,47 @@
+#include "terminal/line_cooking.hpp"
+
+namespace kurenagi {
+
+std::string LineCooker::cook(std::string_view piece) {
+    std::string keys;
+    for (const char key : piece) {
+        if (ended_) {
+            break;
+        }
+        if (held_cr_ && key != '\n') {
+            keys += '\r';
+        }
+        held_cr_ = key == '\r';
+        ended_ = ctrl_z_ends_ && key == '\x1A';
+        if (!held_cr_ && !ended_) {
+            keys += key;
+        }
+    }
+    return keys;
+}
+
+std::string LineCooker::finish() {
+    std::string keys = held_cr_ && !ended_ ? "\r" : "";
+    held_cr_ = false;
+    return keys;
+}
+
+std::size_t whole_cp932_length(std::string_view bytes) {
+    std::size_t at = 0;
+    while (at < bytes.size()) {
+        const auto byte = static_cast<unsigned char>(bytes[at]);
+        const bool lead = (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+        if (lead && at + 1 == bytes.size()) {
+            break;
+        }
+        at += lead ? 2 : 1;
+    }
+    return at;
+}
+
+std::size_t whole_utf16_length(std::u16string_view text) {
+    const bool split = !text.empty() && text.back() >= 0xD800 && text.back() <= 0xDBFF;
+    return split ? text.size() - 1 : text.size();
+}
+
+}  // namespace kurenagi

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace kurenagi {
+
+// Keys as the C runtime's text mode reads them on Windows: the CR of a CR LF is dropped,
+// also when the pair is split across two pieces, so that the Enter key passes exactly one
+// gate. At a console, Ctrl-Z also ends the input where it stands.
+class LineCooker {
+public:
+    explicit LineCooker(bool ctrl_z_ends) : ctrl_z_ends_(ctrl_z_ends) {}
+
+    // Cooks one piece; a CR at its very end waits for the next piece to tell what it is.
+    std::string cook(std::string_view piece);
+
+    // At the end of the input: a CR held back is the last key.
+    std::string finish();
+
+    // Whether a Ctrl-Z has ended the input: nothing after it counts.
+    [[nodiscard]] bool ended() const { return ended_; }
+
+private:
+    bool ctrl_z_ends_;
+    bool held_cr_ = false;
+    bool ended_ = false;
+};
+
+// Code page 932 characters are one or two bytes. The length of the longest start of `bytes`
+// that does not end on the first byte of a two-byte character.
+std::size_t whole_cp932_length(std::string_view bytes);
+
+// The length of the longest start of `text` that does not end inside a surrogate pair.
+std::size_t whole_utf16_length(std::u16string_view text);
+
+}  // namespace kurenagi

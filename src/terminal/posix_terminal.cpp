@@ -1,0 +1,100 @@
+#include "terminal/posix_terminal.hpp"
+
+#include <langinfo.h>
+#include <poll.h>
+
+#include <cerrno>
+#include <clocale>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "terminal/converting_terminal.hpp"
+#include "terminal/screen_encoding.hpp"
+#include "terminal/standard_terminal.hpp"
+
+namespace kurenagi {
+namespace {
+
+bool would_block(int error) { return error == EAGAIN || error == EWOULDBLOCK; }
+
+// Sleeps until the descriptor is ready; the read or write that follows tells what it found.
+void wait_for(int fd, short events) {
+    pollfd ready{fd, events, 0};
+    while (::poll(&ready, 1, -1) < 0 && errno == EINTR) {
+    }
+}
+
+std::string failure(const char* what) { return std::string(what) + ": " + std::strerror(errno); }
+
+}  // namespace
+
+std::size_t PosixTerminal::read(std::span<char> buffer) {
+    for (;;) {
+        const ssize_t got = ::read(input_, buffer.data(), buffer.size());
+        if (got >= 0) {
+            return static_cast<std::size_t>(got);
+        }
+        if (would_block(errno)) {
+            wait_for(input_, POLLIN);
+        } else if (errno == EIO) {
+            return 0;  // the terminal hung up: nobody is left to type
+        } else if (errno != EINTR) {
+            throw TerminalFailed(failure("cannot read standard input"));
+        }
+    }
+}
+
+void PosixTerminal::write(std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t put = ::write(output_, bytes.data(), bytes.size());
+        if (put > 0) {
+            bytes.remove_prefix(static_cast<std::size_t>(put));
+        } else if (put < 0 && would_block(errno)) {
+            wait_for(output_, POLLOUT);
+        } else if (put == 0 || errno != EINTR) {
+            throw TerminalFailed(failure("cannot write to standard output"));
+        }
+    }
+}
+
+void PosixTerminal::complain(std::string_view message) {
+    std::string line = "kurenagi: ";
+    line += message;
+    line += '\n';
+    // Nothing more can be done if even standard error is gone.
+    [[maybe_unused]] const ssize_t ignored = ::write(errors_, line.data(), line.size());
+}
+
+namespace {
+
+// The codeset the C library reports for the player's locale, or null if it is not installed.
+const char* installed_codeset() {
+    return std::setlocale(LC_CTYPE, "") == nullptr ? nullptr : ::nl_langinfo(CODESET);
+}
+
+}  // namespace
+
+// A player at a terminal reads it in the locale's encoding. Pipes and files get the story's
+// own bytes, whatever the locale.
+std::unique_ptr<Terminal> open_standard_terminal() {
+    std::unique_ptr<Terminal> device = std::make_unique<PosixTerminal>();
+    if (::isatty(STDOUT_FILENO) == 0) {
+        return device;
+    }
+    const std::string_view name =
+        locale_name(std::getenv("LC_ALL"), std::getenv("LC_CTYPE"), std::getenv("LANG"));
+    const std::string codeset = terminal_codeset(name, installed_codeset());
+    if (is_code_page_932(codeset)) {
+        return device;
+    }
+    // A codeset the C library cannot convert to is no use on a screen; UTF-8 most likely is.
+    for (const std::string& choice : {codeset, std::string("UTF-8")}) {
+        if (auto converted = speak(choice, device)) {
+            return converted;
+        }
+    }
+    return device;
+}
+
+}  // namespace kurenagi

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <unistd.h>
+
+#include "terminal/terminal.hpp"
+
+namespace kurenagi {
+
+// Input and output descriptors as they are: bytes pass unchanged. A descriptor left
+// non-blocking by whoever started the game is waited on, never taken for the end of the
+// input or for a screen that is gone.
+class PosixTerminal : public Terminal {
+public:
+    explicit PosixTerminal(int input = STDIN_FILENO, int output = STDOUT_FILENO,
+                           int errors = STDERR_FILENO)
+        : input_(input), output_(output), errors_(errors) {}
+
+    std::size_t read(std::span<char> buffer) override;
+    void write(std::string_view bytes) override;
+    void complain(std::string_view message) override;
+
+private:
+    int input_;
+    int output_;
+    int errors_;
+};
+
+}  // namespace kurenagi

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace kurenagi {
+
+// The locale a terminal's player chose: LC_ALL, then LC_CTYPE, then LANG, as the C library
+// reads them; a variable set to nothing counts as unset. Null arguments are unset ones.
+std::string_view locale_name(const char* lc_all, const char* lc_ctype, const char* lang);
+
+// The codeset to speak to a terminal whose locale is `name`. `installed` is the codeset the
+// C library reports for that locale, or null when the locale is not installed: then the
+// name itself tells ("ja_JP.UTF-8", "en_US.utf8", a bare "UTF-8"). A locale that cannot
+// show Japanese at all (C, POSIX: ASCII) gets UTF-8, which every terminal emulator in use
+// today speaks.
+std::string terminal_codeset(std::string_view name, const char* installed);
+
+// Code page 932 under any of its names: the story's bytes need no conversion.
+bool is_code_page_932(std::string_view codeset);
+
+}  // namespace kurenagi

@@ -1,0 +1,122 @@
+#include "terminal/converting_terminal.hpp"
+
+#include <gtest/gtest.h>
+
+#include "memory_terminal.hpp"
+
+namespace kurenagi::testing {
+namespace {
+
+// Bytes as a UTF-8 source file spells them, whatever the execution character set.
+std::string utf8(std::u8string_view text) { return {text.begin(), text.end()}; }
+
+// Lends a memory terminal to the converting one, which owns its device, so that the test can
+// still look at the device after the converting terminal is gone.
+class Borrowed : public Terminal {
+public:
+    explicit Borrowed(Terminal& device) : device_(device) {}
+    std::size_t read(std::span<char> buffer) override { return device_.read(buffer); }
+    void write(std::string_view bytes) override { device_.write(bytes); }
+    void complain(std::string_view message) override { device_.complain(message); }
+
+private:
+    Terminal& device_;
+};
+
+struct Device {
+    explicit Device(std::string keys, const std::string& codeset = "UTF-8",
+                    MemoryTerminal::Delivery delivery = MemoryTerminal::Delivery::by_line)
+        : memory(std::move(keys), delivery) {
+        std::unique_ptr<Terminal> borrowed = std::make_unique<Borrowed>(memory);
+        terminal = speak(codeset, borrowed);
+    }
+    // Everything the converting terminal hands the console, read in small pieces.
+    [[nodiscard]] std::string typed() const {
+        std::string all;
+        std::array<char, 3> buffer{};
+        for (std::size_t got; (got = terminal->read(buffer)) > 0;) {
+            all.append(buffer.data(), got);
+        }
+        return all;
+    }
+    MemoryTerminal memory;
+    std::unique_ptr<Terminal> terminal;
+};
+
+TEST(ConvertingTerminal, ShowsTheStoryInTheScreensCodeset) {
+    struct Case {
+        std::string codeset;
+        std::string story;
+        std::string screen;
+    };
+    const std::vector<Case> cases = {
+        {"UTF-8", "ー　クレナギ　ー", utf8(u8"ー　クレナギ　ー")},
+        {"UTF-8", "蜉ｩ縺代※", utf8(u8"蜉ｩ縺代※")},
+        {"UTF-8", "\x80|\xA0|\xFD", "?|?|?"},  // bytes code page 932 does not know
+        {"EUC-JP", "山田ｱ", "\xBB\xB3\xC5\xC4\x8E\xB1"},
+        {"ISO-8859-1", "山x", "?x"},  // a character the screen lacks
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.screen);
+        Device device("", c.codeset);
+        ASSERT_NE(device.terminal, nullptr);
+        device.terminal->write(c.story);
+        EXPECT_EQ(device.memory.output, c.screen);
+    }
+}
+
+TEST(ConvertingTerminal, CodesetTheLibraryDoesNotKnowLeavesTheDevice) {
+    std::unique_ptr<Terminal> device = std::make_unique<MemoryTerminal>("");
+    EXPECT_EQ(speak("NO-SUCH-CODESET", device), nullptr);
+    EXPECT_NE(device, nullptr);
+}
+
+TEST(ConvertingTerminal, CharacterSplitAcrossWritesOrCutShort) {
+    Device device("");
+    const std::string yama = "山";
+    device.terminal->write(yama.substr(0, 1));
+    device.terminal->write(yama.substr(1) + "\n" + yama.substr(0, 1));
+    EXPECT_EQ(device.memory.output, utf8(u8"山\n"));
+    device.terminal.reset();
+    EXPECT_EQ(device.memory.output, utf8(u8"山\n?"));
+}
+
+TEST(ConvertingTerminal, TypedKeysReachTheConsoleAsCodePage932) {
+    using Delivery = MemoryTerminal::Delivery;
+    struct Case {
+        std::string codeset;
+        std::string keys;
+        std::string typed;
+    };
+    const std::vector<Case> cases = {
+        {"UTF-8", utf8(u8"山田 太郎\n"), "山田 太郎\n"},
+        {"UTF-8", utf8(u8"ｱ１\n"), "ｱ１\n"},
+        {"UTF-8", utf8(u8"😀x\n"), "?x\n"},          // no code page 932 form: one "?"
+        {"UTF-8", "\xFF\xC3x\n", "??x\n"},          // broken UTF-8
+        {"UTF-8", utf8(u8"太").substr(0, 2), "?"},  // cut short by the end of input
+        {"EUC-JP", "\xBB\xB3\xC5\xC4\n", "山田\n"},
+        {"ISO-8859-1", "\xA7\xE9\n", "§?\n"},  // one byte can become two
+    };
+    for (const auto delivery : {Delivery::by_line, Delivery::by_byte}) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(c.typed);
+            Device device(c.keys, c.codeset, delivery);
+            EXPECT_EQ(device.typed(), c.typed);
+            // After the end the device is never asked again: a terminal would wait.
+            EXPECT_EQ(device.terminal->read(std::span<char>()), 0U);
+            EXPECT_EQ(device.memory.screens_at_wait.size(),
+                      delivery == Delivery::by_byte ? c.keys.size() + 1 : 2U);
+        }
+    }
+}
+
+TEST(ConvertingTerminal, NineByteLimitCountsCodePage932) {
+    // 4 full-width characters and 1 half-width are 13 bytes of UTF-8 but 9 of code page 932.
+    Device device(utf8(u8"\n1\nあいうえa 太郎\n"));
+    EXPECT_EQ(play(*device.terminal), 0);
+    EXPECT_NE(device.memory.output.find(utf8(u8"あいうえa 太郎 であっていますか？")),
+              std::string::npos);
+}
+
+}  // namespace
+}  // namespace kurenagi::testing

@@ -1,0 +1,97 @@
+// The terminal layer's rules that need no device: on every platform alike.
+
+#include <gtest/gtest.h>
+
+#include "terminal/line_cooking.hpp"
+#include "terminal/screen_encoding.hpp"
+
+namespace kurenagi::testing {
+namespace {
+
+TEST(ScreenEncoding, LocaleNameComesFromTheFirstVariableSet) {
+    EXPECT_EQ(locale_name("C", "ja_JP.UTF-8", "de_DE"), "C");
+    EXPECT_EQ(locale_name("", "ja_JP.UTF-8", "de_DE"), "ja_JP.UTF-8");
+    EXPECT_EQ(locale_name(nullptr, "", "de_DE"), "de_DE");
+    EXPECT_EQ(locale_name(nullptr, nullptr, nullptr), "");
+}
+
+TEST(ScreenEncoding, CodesetForEveryKindOfLocale) {
+    struct Case {
+        const char* name;
+        const char* installed;
+        const char* codeset;
+    };
+    const std::vector<Case> cases = {
+        {"C.UTF-8", "UTF-8", "UTF-8"},
+        {"C", "ANSI_X3.4-1968", "UTF-8"},  // ASCII cannot show Japanese
+        {"", "ANSI_X3.4-1968", "UTF-8"},
+        {"ja_JP.eucJP", "EUC-JP", "EUC-JP"},
+        // Named but not installed: the name tells.
+        {"ja_JP.UTF-8", nullptr, "UTF-8"},
+        {"en_US.utf8", nullptr, "UTF-8"},
+        {"UTF-8", nullptr, "UTF-8"},
+        {"ja_JP.eucJP@cjk", nullptr, "eucJP"},
+        {"ja_JP.SJIS", nullptr, "SJIS"},
+        {"POSIX", nullptr, "UTF-8"},
+        {"en_US.US-ASCII", nullptr, "UTF-8"},
+        {"ja_JP", nullptr, "ja_JP"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(terminal_codeset(c.name, c.installed), c.codeset);
+    }
+}
+
+TEST(ScreenEncoding, CodePage932UnderAnyOfItsNames) {
+    for (const char* name : {"CP932", "SJIS", "sjis", "Shift_JIS", "SHIFT-JIS", "WINDOWS-31J",
+                             "MS_KANJI", "IBM-943"}) {
+        EXPECT_TRUE(is_code_page_932(name)) << name;
+    }
+    for (const char* name : {"UTF-8", "EUC-JP", "CP9320", "", "ISO-2022-JP"}) {
+        EXPECT_FALSE(is_code_page_932(name)) << name;
+    }
+}
+
+TEST(LineCooking, CrLfIsOneLineFeedAndCtrlZEndsAConsole) {
+    struct Case {
+        bool console;
+        std::vector<std::string> pieces;
+        std::string keys;
+        bool ended;
+    };
+    const std::vector<Case> cases = {
+        {false, {"1\r\n", "\r\n"}, "1\n\n", false},
+        {false, {"1\r", "\n2\r"}, "1\n2\r", false},  // split pair; a last CR stays
+        {false, {"a\rb\r\r\n"}, "a\rb\r\n", false},
+        {false, {"\x1A\n"}, "\x1A\n", false},  // pipes keep every byte
+        {true, {"1\r\n", "ab\x1A\r\n", "never read"}, "1\nab", true},
+        {true, {"\r", "\x1A"}, "\r", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.keys);
+        LineCooker cooker(c.console);
+        std::string keys;
+        for (const auto& piece : c.pieces) {
+            keys += cooker.cook(piece);
+        }
+        keys += cooker.finish();
+        EXPECT_EQ(keys, c.keys);
+        EXPECT_EQ(cooker.ended(), c.ended);
+    }
+}
+
+TEST(LineCooking, CharactersAreKeptWholeAcrossPieces) {
+    const std::string yama = "山";  // 0x8E 0x52: a lead byte, then a trail byte
+    EXPECT_EQ(whole_cp932_length("ab" + yama), 4U);
+    EXPECT_EQ(whole_cp932_length("ab" + yama.substr(0, 1)), 2U);
+    EXPECT_EQ(whole_cp932_length(yama.substr(0, 1) + yama.substr(0, 1)), 2U);  // a trail byte
+    EXPECT_EQ(whole_cp932_length("ｱ\xFD"), 2U);  // half-width and bytes no character begins with
+    EXPECT_EQ(whole_cp932_length(""), 0U);
+    EXPECT_EQ(whole_utf16_length(u"山\xD83D"), 1U);
+    EXPECT_EQ(whole_utf16_length(u"山\xD83D\xDE00"), 3U);
+    EXPECT_EQ(whole_utf16_length(u"\xDBFF"), 0U);
+    EXPECT_EQ(whole_utf16_length(u"\xDC00"), 1U);
+}
+
+}  // namespace
+}  // namespace kurenagi::testing
