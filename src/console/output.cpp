@@ -5,10 +5,6 @@
 namespace kurenagi {
 namespace {
 
-// Enough to hold every screen of a playthrough, small enough that a flood of refused
-// answers never piles up more than this in memory.
-constexpr std::size_t flush_threshold = std::size_t{64} * 1024;
-
 bool is_placeholder(std::string_view text, std::size_t at) {
     return text[at] == '%' && at + 1 < text.size() && (text[at + 1] == 's' || text[at + 1] == 'd');
 }
@@ -38,9 +34,6 @@ void Output::format(std::string_view text, std::span<const FormatArg> args) {
         }
     }
     pending_.append(text, run);
-    if (pending_.size() >= flush_threshold) {
-        flush();
-    }
 }
 
 void Output::flush() {

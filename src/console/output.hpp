@@ -33,13 +33,24 @@ public:
     // Writes one text; each "%s" or "%d" in it takes the next argument.
     template <class... Args>
     void say(std::string_view text, const Args&... args) {
-        const std::array<FormatArg, sizeof...(Args)> values{FormatArg(args)...};
-        format(text, values);
+        if constexpr (sizeof...(Args) == 0) {
+            pending_ += text;  // most texts have no placeholder to fill
+        } else {
+            const std::array<FormatArg, sizeof...(Args)> values{FormatArg(args)...};
+            format(text, values);
+        }
+        if (pending_.size() >= flush_threshold) {
+            flush();
+        }
     }
 
     void flush();
 
 private:
+    // Enough to hold every screen of a playthrough, small enough that a flood of refused
+    // answers never piles up more than this in memory.
+    static constexpr std::size_t flush_threshold = std::size_t{64} * 1024;
+
     void format(std::string_view text, std::span<const FormatArg> args);
 
     Terminal& terminal_;
