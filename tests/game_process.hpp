@@ -206,7 +206,7 @@ private:
     std::size_t seen_ = 0;
 };
 
-inline GameRun run_game(const std::string& keys, Launch launch = {}) {
+inline GameRun run_game(const std::string& keys, const Launch& launch = {}) {
     return GameProcess(launch).finish(keys);
 }
 

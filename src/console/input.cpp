@@ -6,8 +6,6 @@
 namespace kurenagi {
 namespace {
 
-constexpr std::size_t buffer_size = std::size_t{64} * 1024;
-
 bool is_white_space(int byte) {
     return byte == ' ' || byte == '\t' || byte == '\n' || byte == '\v' || byte == '\f' ||
            byte == '\r';
@@ -20,7 +18,7 @@ bool is_digit(int byte) { return byte >= '0' && byte <= '9'; }
 Input::Input(Terminal& terminal, Output& output)
     : terminal_(terminal),
       output_(output),
-      buffer_(std::make_unique_for_overwrite<char[]>(buffer_size)) {}
+      buffer_(std::make_unique_for_overwrite<std::array<char, buffer_size>>()) {}
 
 bool Input::gate() {
     last_key_ = take();
@@ -74,7 +72,7 @@ int Input::peek() {
     if (start_ == end_ && !refill()) {
         return end_of_input;
     }
-    return static_cast<unsigned char>(buffer_[start_]);
+    return static_cast<unsigned char>((*buffer_)[start_]);
 }
 
 int Input::take() {
@@ -93,7 +91,7 @@ bool Input::refill() {
     }
     output_.flush();
     start_ = 0;
-    end_ = terminal_.read({buffer_.get(), buffer_size});
+    end_ = terminal_.read(*buffer_);
     ended_ = end_ == 0;
     return !ended_;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <memory>
 
@@ -41,6 +42,7 @@ public:
 
 private:
     static constexpr int end_of_input = -1;
+    static constexpr std::size_t buffer_size = std::size_t{64} * 1024;
 
     int peek();
     int take();
@@ -51,7 +53,7 @@ private:
     Terminal& terminal_;
     Output& output_;
     // Left unfilled: every byte is written by a read before it is looked at.
-    std::unique_ptr<char[]> buffer_;
+    std::unique_ptr<std::array<char, buffer_size>> buffer_;
     std::size_t start_ = 0;
     std::size_t end_ = 0;
     bool ended_ = false;
