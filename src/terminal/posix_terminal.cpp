@@ -3,8 +3,11 @@
 #include <langinfo.h>
 #include <poll.h>
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <clocale>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -58,12 +61,14 @@ void PosixTerminal::write(std::string_view bytes) {
     }
 }
 
+// A complaint is one short line, put together in place: it may come when nothing else works.
 void PosixTerminal::complain(std::string_view message) {
-    std::string line = "kurenagi: ";
-    line += message;
-    line += '\n';
+    std::array<char, 512> line{};
+    const int length = std::snprintf(line.data(), line.size(), "kurenagi: %.*s\n",
+                                     static_cast<int>(message.size()), message.data());
+    const auto size = std::min(line.size() - 1, static_cast<std::size_t>(std::max(length, 0)));
     // Nothing more can be done if even standard error is gone.
-    [[maybe_unused]] const ssize_t ignored = ::write(errors_, line.data(), line.size());
+    [[maybe_unused]] const ssize_t ignored = ::write(errors_, line.data(), size);
 }
 
 namespace {
