@@ -4,18 +4,11 @@
 #include <string>
 #include <vector>
 
-#include "script_texts.hpp"
-
 namespace kurenagi::testing {
-
-// Every menu of the chapter, with refusals, the window twice and the route menu.
-inline const std::string full_playthrough =
-    "\n1\n山田 太郎\n1\n私\n1\n" + arrival_keys + "\n3\n2\n" + window_keys + "2\n1\n2\n1\n1\n" +
-    desk_keys + "\n2\n\n1\n" + "1\n\n2\n\n4\n" + library_keys;
 
 // A reckless player: the keys of a playthrough, with wrong numbers, letters, names of every
 // length, huge digit strings, NUL bytes and CR thrown in, cut off anywhere.
-inline std::string hostile_keys(std::mt19937& random) {
+inline std::string hostile_keys(std::mt19937& random, const std::string& playthrough) {
     const std::vector<std::string> junk = {
         "\n",
         "1\n",
@@ -52,7 +45,7 @@ inline std::string hostile_keys(std::mt19937& random) {
     };
     std::bernoulli_distribution meddle(0.05);
     std::string keys;
-    for (const char key : full_playthrough) {
+    for (const char key : playthrough) {
         if (meddle(random)) {
             keys += junk[std::uniform_int_distribution<std::size_t>(0, junk.size() - 1)(random)];
         }

@@ -8,38 +8,34 @@
 #include "game_process.hpp"
 #include "hostile_keys.hpp"
 #include "memory_terminal.hpp"
-#include "script_texts.hpp"
+#include "playthroughs.hpp"
 #include "terminal/iconv_converter.hpp"
 
 namespace kurenagi::testing {
 namespace {
 
-TEST(Pipes, PipedScriptsGiveTheInProcessBytesAndExitZero) {
-    const std::vector<std::string> scripts = {
-        full_playthrough,
-        full_playthrough.substr(0, full_playthrough.size() - 1),  // the last key never comes
-        "",
-        "x\n",
-        "\n58203\n\n\n",
-        "\nabc\n",
-        "\n1\n山田 太郎\n1\n私\n1\n" + arrival_keys + "\n1\n" + desk_keys + "\n3\n",
-        "\n1\n" + std::string(100000, '9') + "\n" + std::string(100000, 'x') + "\n",
-        std::string("\n\0\n1\n", 5),
-    };
-    for (const auto& script : scripts) {
-        SCOPED_TRACE(script.substr(0, 30));
-        const GameRun run = run_game(script);
+TEST(Pipes, PlaythroughsShowTheirRecordedScreens) {
+    for (const auto& p : recorded_playthroughs()) {
+        SCOPED_TRACE(p.name);
+        const GameRun run = run_game(p.keys);
         EXPECT_EQ(run.status, 0);
-        EXPECT_EQ(run.output, play_on(script));
+        EXPECT_EQ(run.output, p.screen);
         EXPECT_EQ(run.errors, "");
     }
 }
 
 TEST(Pipes, HostileInputEndsWellAsInProcess) {
+    const std::string keys_of_all = recorded("full-playthrough").keys;
     std::mt19937 random(6122026);
-    for (int run = 0; run < 60; ++run) {
-        const std::string keys = hostile_keys(random);
-        SCOPED_TRACE(run);
+    std::vector<std::string> scripts = {
+        "\n1\n" + std::string(100000, '9') + "\n" + std::string(100000, 'x') + "\n",
+        std::string("\n\0\n1\n", 5),
+    };
+    for (int run = 0; run < 30; ++run) {
+        scripts.push_back(hostile_keys(random, keys_of_all));
+    }
+    for (const auto& keys : scripts) {
+        SCOPED_TRACE(keys.substr(0, 30));
         const GameRun game = run_game(keys);
         EXPECT_EQ(game.status, 0);
         EXPECT_EQ(game.output, play_on(keys));
@@ -47,23 +43,23 @@ TEST(Pipes, HostileInputEndsWellAsInProcess) {
 }
 
 TEST(Pipes, PipeGetsCodePage932EvenInAUtf8Locale) {
-    const GameRun run = run_game(full_playthrough, {.environment = {"LC_ALL=C.UTF-8"}});
-    EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.output, play_on(full_playthrough));
+    const Playthrough full = recorded("full-playthrough");
+    EXPECT_EQ(run_game(full.keys, {.environment = {"LC_ALL=C.UTF-8"}}).output, full.screen);
 }
 
 TEST(Pipes, NonBlockingInputWaitsForKeysThatComeLate) {
+    const Playthrough full = recorded("full-playthrough");
     GameProcess game({.nonblocking_input = true});
     ASSERT_TRUE(game.sees("お願いいたします"));
     usleep(100000);
-    const GameRun run = game.finish(full_playthrough);
+    const GameRun run = game.finish(full.keys);
     EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.output, play_on(full_playthrough));
+    EXPECT_EQ(run.output, full.screen);
 }
 
 TEST(Pipes, NonBlockingOutputToASlowReaderLosesNothing) {
     // Refused answers at the first move menu: megabytes of screen that the pipe takes slowly.
-    std::string keys = "\n1\n山田 太郎\n1\n私\n1\n" + enters(7);
+    std::string keys = "\n1\n山田 太郎\n1\n私\n1\n" + std::string(7, '\n');
     for (int refusal = 0; refusal < 16000; ++refusal) {
         keys += "1\n";
     }
@@ -78,16 +74,17 @@ TEST(Pipes, NonBlockingOutputToASlowReaderLosesNothing) {
 }
 
 TEST(Pipes, FailuresAreNeverASuccess) {
-    const GameRun full = run_game(full_playthrough, {.screen = Screen::full_disk});
+    const Playthrough all = recorded("full-playthrough");
+    const GameRun full = run_game(all.keys, {.screen = Screen::full_disk});
     EXPECT_EQ(full.status, 1);
     EXPECT_EQ(full.errors, "kurenagi: cannot write to standard output: No space left on device\n");
 
-    const GameRun closed = run_game(full_playthrough, {.screen = Screen::closed_pipe});
+    const GameRun closed = run_game(all.keys, {.screen = Screen::closed_pipe});
     EXPECT_EQ(closed.status, 128 + SIGPIPE);
 
     const GameRun directory = run_game("", {.directory_input = true});
     EXPECT_EQ(directory.status, 1);
-    EXPECT_EQ(directory.output, notice);
+    EXPECT_EQ(directory.output, recorded("no-input").screen);
     EXPECT_EQ(directory.errors, "kurenagi: cannot read standard input: Is a directory\n");
 }
 
@@ -119,26 +116,6 @@ TEST(PseudoTerminal, EveryLocaleGetsReadableJapanese) {
         player.type("\n1\n" + in_codeset(c.codeset, "山田 太郎\n"));
         EXPECT_TRUE(player.sees(in_codeset(c.codeset, "山田 太郎 であっていますか？")));
     }
-}
-
-TEST(PseudoTerminal, Utf8PlayerPlaysTheChapter) {
-    GameProcess player({.screen = Screen::pty, .environment = {"LC_ALL=C.UTF-8"}});
-    const auto sees = [&](const std::string& text) {
-        return player.sees(in_codeset("UTF-8", text));
-    };
-    ASSERT_TRUE(sees("選択肢入力の際は半角英数でお願いいたします"));
-    player.type("\n1\n");
-    ASSERT_TRUE(sees("名字："));
-    player.type(in_codeset("UTF-8", "山田\n太郎\n1\n私\n1\n"));
-    ASSERT_TRUE(sees("チャプター１ 「異変」"));
-    // The walk to 2-a, then straight to the window.
-    player.type(arrival_keys + "\n2\n" + enters(5));
-    ASSERT_TRUE(sees("「蜉ｩ縺代※！！！！！」"));
-    player.type(enters(6) + "1\n1\n" + desk_keys + "\n4\n" + enters(13));
-    ASSERT_TRUE(sees("「私は山田 太郎」"));
-    player.type("\n\n");
-    ASSERT_TRUE(sees("think you for pleying!"));
-    EXPECT_EQ(player.finish("\n").status, 0);
 }
 
 TEST(PseudoTerminal, CtrlDEndsTheRunWithoutAnotherWait) {

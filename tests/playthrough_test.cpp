@@ -1,0 +1,55 @@
+// Every recorded playthrough, played in-process on a memory terminal, the keys arriving a
+// line at a time as from a console, all at once as from a file, or a byte at a time.
+
+#include <gtest/gtest.h>
+
+#include "memory_terminal.hpp"
+#include "playthroughs.hpp"
+
+namespace kurenagi::testing {
+namespace {
+
+TEST(Playthroughs, ShowTheirRecordedScreens) {
+    const auto playthroughs = recorded_playthroughs();
+    ASSERT_GE(playthroughs.size(), 30U);
+    using Delivery = MemoryTerminal::Delivery;
+    for (const auto delivery : {Delivery::by_line, Delivery::at_once, Delivery::by_byte}) {
+        for (const auto& p : playthroughs) {
+            SCOPED_TRACE(p.name);
+            MemoryTerminal terminal(p.keys, delivery);
+            EXPECT_EQ(play(terminal), 0);
+            EXPECT_EQ(terminal.output, p.screen);
+        }
+    }
+}
+
+TEST(Playthroughs, GameWaitsWithTheQuestionOnScreen) {
+    MemoryTerminal terminal("\n1\n山田\n太郎\n1\n私\n1\n\n");
+    play(terminal);
+    const std::vector<std::string> endings = {
+        "お願いいたします\n\n\n", "：", "名字：", "名前：", "：", "一人称：", "：",
+        "チャプター１ 「異変」"};
+    const auto& waits = terminal.screens_at_wait;
+    ASSERT_GE(waits.size(), endings.size());
+    for (std::size_t i = 0; i < endings.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_TRUE(waits[i].ends_with(endings[i]));
+    }
+}
+
+TEST(Playthroughs, WritesOnlyWhenWaiting) {
+    const Playthrough full = recorded("full-playthrough");
+    // Fed in one piece, as through a pipe: the notice before the first read, the rest before
+    // the read that finds the end of the input.
+    MemoryTerminal piped(full.keys, MemoryTerminal::Delivery::at_once);
+    play(piped);
+    EXPECT_EQ(piped.writes, 2);
+    // Typed line by line: one write for each wait, none for the many texts in between.
+    MemoryTerminal typed(full.keys);
+    play(typed);
+    EXPECT_LE(typed.writes, static_cast<int>(typed.screens_at_wait.size()));
+    EXPECT_EQ(typed.screens_at_wait.back(), full.screen);
+}
+
+}  // namespace
+}  // namespace kurenagi::testing
