@@ -52,7 +52,6 @@ private:
 
     Terminal& terminal_;
     Output& output_;
-    // Left unfilled: every byte is written by a read before it is looked at.
     std::unique_ptr<std::array<char, buffer_size>> buffer_;
     std::size_t start_ = 0;
     std::size_t end_ = 0;

@@ -1,0 +1,51 @@
+#include <emscripten.h>
+
+#include <algorithm>
+#include <climits>
+
+#include "terminal/standard_terminal.hpp"
+
+namespace kurenagi {
+namespace {
+
+// The page's side of the console (web/page.js). It decodes code page 932 for the screen and
+// encodes what the player types; a read waits for the player without holding up the page.
+// NOLINTBEGIN: emscripten's glue between C++ and the page's JavaScript
+EM_ASYNC_JS(int, page_keys, (char* buffer, int size), {
+    const keys = await Module.page.keys(size);
+    HEAPU8.set(keys, buffer);
+    return keys.length;
+});
+EM_JS(void, page_show, (const char* bytes, int size),
+      { Module.page.show(HEAPU8.slice(bytes, bytes + size)); });
+EM_JS(void, page_complain, (const char* message, int size),
+      { Module.page.complain(HEAPU8.slice(message, message + size)); });
+EM_JS(void, page_ended, (), { Module.page.ended(); });
+// NOLINTEND
+
+int clamped(std::size_t size) { return static_cast<int>(std::min<std::size_t>(size, INT_MAX)); }
+
+class WebTerminal : public Terminal {
+public:
+    WebTerminal() = default;
+    // The terminal closes when the run is over: the page says so and offers a fresh run.
+    ~WebTerminal() override { page_ended(); }
+    WebTerminal(const WebTerminal&) = delete;
+    WebTerminal& operator=(const WebTerminal&) = delete;
+
+    std::size_t read(std::span<char> buffer) override {
+        return static_cast<std::size_t>(page_keys(buffer.data(), clamped(buffer.size())));
+    }
+
+    void write(std::string_view bytes) override { page_show(bytes.data(), clamped(bytes.size())); }
+
+    void complain(std::string_view message) override {
+        page_complain(message.data(), clamped(message.size()));
+    }
+};
+
+}  // namespace
+
+std::unique_ptr<Terminal> open_standard_terminal() { return std::make_unique<WebTerminal>(); }
+
+}  // namespace kurenagi
