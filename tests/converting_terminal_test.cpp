@@ -43,25 +43,42 @@ struct Device {
     std::unique_ptr<Terminal> terminal;
 };
 
-TEST(ConvertingTerminal, ShowsTheStoryInTheScreensCodeset) {
+TEST(ConvertingTerminal, ConvertsBothWaysWithAQuestionMarkForWhatTheOtherSideLacks) {
+    enum Way { to_screen, from_keyboard };
     struct Case {
+        Way way;
         std::string codeset;
-        std::string story;
-        std::string screen;
+        std::string console;  // code page 932
+        std::string device;
     };
     const std::vector<Case> cases = {
-        {"UTF-8", "ー　クレナギ　ー", utf8(u8"ー　クレナギ　ー")},
-        {"UTF-8", "蜉ｩ縺代※", utf8(u8"蜉ｩ縺代※")},
-        {"UTF-8", "\x80|\xA0|\xFD", "?|?|?"},  // bytes code page 932 does not know
-        {"EUC-JP", "山田ｱ", "\xBB\xB3\xC5\xC4\x8E\xB1"},
-        {"ISO-8859-1", "山x", "?x"},  // a character the screen lacks
+        {to_screen, "UTF-8", "ー　クレナギ　ー蜉ｩ縺代※", utf8(u8"ー　クレナギ　ー蜉ｩ縺代※")},
+        {to_screen, "UTF-8", "\x80|\xA0|\xFD", "?|?|?"},  // bytes code page 932 does not know
+        {to_screen, "EUC-JP", "山田ｱ", "\xBB\xB3\xC5\xC4\x8E\xB1"},
+        {to_screen, "ISO-8859-1", "山x", "?x"},
+        {from_keyboard, "UTF-8", "山田 太郎ｱ１\n", utf8(u8"山田 太郎ｱ１\n")},
+        {from_keyboard, "UTF-8", "?x\n", utf8(u8"😀x\n")},  // one "?" for the whole character
+        {from_keyboard, "UTF-8", "??x\n", "\xFF\xC3x\n"},  // broken UTF-8
+        {from_keyboard, "UTF-8", "?", utf8(u8"太").substr(0, 2)},  // cut short by the end
+        {from_keyboard, "EUC-JP", "山田\n", "\xBB\xB3\xC5\xC4\n"},
+        {from_keyboard, "ISO-8859-1", "§?\n", "\xA7\xE9\n"},  // one byte can become two
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.screen);
-        Device device("", c.codeset);
-        ASSERT_NE(device.terminal, nullptr);
-        device.terminal->write(c.story);
-        EXPECT_EQ(device.memory.output, c.screen);
+    using Delivery = MemoryTerminal::Delivery;
+    for (const auto delivery : {Delivery::by_line, Delivery::by_byte}) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(c.device);
+            Device device(c.way == from_keyboard ? c.device : "", c.codeset, delivery);
+            if (c.way == to_screen) {
+                device.terminal->write(c.console);
+                EXPECT_EQ(device.memory.output, c.device);
+                continue;
+            }
+            EXPECT_EQ(device.typed(), c.console);
+            // After the end the device is never asked again: a terminal would wait.
+            EXPECT_EQ(device.terminal->read(std::span<char>()), 0U);
+            EXPECT_EQ(device.memory.screens_at_wait.size(),
+                      delivery == Delivery::by_byte ? c.device.size() + 1 : 2U);
+        }
     }
 }
 
@@ -79,35 +96,6 @@ TEST(ConvertingTerminal, CharacterSplitAcrossWritesOrCutShort) {
     EXPECT_EQ(device.memory.output, utf8(u8"山\n"));
     device.terminal.reset();
     EXPECT_EQ(device.memory.output, utf8(u8"山\n?"));
-}
-
-TEST(ConvertingTerminal, TypedKeysReachTheConsoleAsCodePage932) {
-    using Delivery = MemoryTerminal::Delivery;
-    struct Case {
-        std::string codeset;
-        std::string keys;
-        std::string typed;
-    };
-    const std::vector<Case> cases = {
-        {"UTF-8", utf8(u8"山田 太郎\n"), "山田 太郎\n"},
-        {"UTF-8", utf8(u8"ｱ１\n"), "ｱ１\n"},
-        {"UTF-8", utf8(u8"😀x\n"), "?x\n"},          // no code page 932 form: one "?"
-        {"UTF-8", "\xFF\xC3x\n", "??x\n"},          // broken UTF-8
-        {"UTF-8", utf8(u8"太").substr(0, 2), "?"},  // cut short by the end of input
-        {"EUC-JP", "\xBB\xB3\xC5\xC4\n", "山田\n"},
-        {"ISO-8859-1", "\xA7\xE9\n", "§?\n"},  // one byte can become two
-    };
-    for (const auto delivery : {Delivery::by_line, Delivery::by_byte}) {
-        for (const auto& c : cases) {
-            SCOPED_TRACE(c.typed);
-            Device device(c.keys, c.codeset, delivery);
-            EXPECT_EQ(device.typed(), c.typed);
-            // After the end the device is never asked again: a terminal would wait.
-            EXPECT_EQ(device.terminal->read(std::span<char>()), 0U);
-            EXPECT_EQ(device.memory.screens_at_wait.size(),
-                      delivery == Delivery::by_byte ? c.keys.size() + 1 : 2U);
-        }
-    }
 }
 
 TEST(ConvertingTerminal, NineByteLimitCountsCodePage932) {

@@ -23,13 +23,12 @@ enum class Screen { pipe, pty, full_disk, closed_pipe };
 struct Launch {
     Screen screen = Screen::pipe;
     std::vector<std::string> command = {KURENAGI_BINARY};
-    // "NAME=value" sets a variable, a bare "NAME" removes it. Locales are cleared first.
+    // "NAME=value" settings, after every locale variable was removed.
     std::vector<std::string> environment = {"LC_ALL=C"};
     bool nonblocking_input = false;
     bool nonblocking_output = false;
     bool directory_input = false;
-    // A pseudo-terminal with no echo and no line editing, Enter arriving as CR.
-    bool raw = false;
+    bool raw = false;  // a pseudo-terminal with no echo and no line editing: Enter is CR
 };
 
 struct GameRun {
@@ -41,32 +40,25 @@ struct GameRun {
 class GameProcess {
 public:
     explicit GameProcess(const Launch& launch) : launch_(launch), errors_(tmpfile()) {
-        // Keys sent to a game that has ended are lost, not fatal to the test.
-        (void)signal(SIGPIPE, SIG_IGN);
+        signal(SIGPIPE, SIG_IGN);  // keys sent to a game that has ended are simply lost
         std::array<int, 2> in{-1, -1};
         std::array<int, 2> out{-1, -1};
-        if (launch.screen == Screen::pty) {
-            pid_ = forkpty(&keys_, nullptr, nullptr, nullptr);
-            screen_ = keys_;
-        } else {
-            if (pipe(in.data()) != 0 || pipe(out.data()) != 0) {
-                ADD_FAILURE() << "no pipes";
-                return;
-            }
-            keys_ = in[1];
-            screen_ = out[0];
-            if (launch.screen == Screen::closed_pipe) {
-                close(screen_);
-                screen_ = -1;
-            }
-            pid_ = fork();
+        const bool pty = launch.screen == Screen::pty;
+        if (!pty && (pipe(in.data()) != 0 || pipe(out.data()) != 0)) {
+            ADD_FAILURE() << "no pipes";
         }
+        keys_ = in[1];
+        screen_ = out[0];
+        if (launch.screen == Screen::closed_pipe) {
+            close(std::exchange(screen_, -1));
+        }
+        pid_ = pty ? forkpty(&keys_, nullptr, nullptr, nullptr) : fork();
         if (pid_ == 0) {
             start_game(in[0], out[1]);
         }
-        if (launch.screen != Screen::pty) {
-            close(in[0]);
-            close(out[1]);
+        screen_ = pty ? keys_ : screen_;
+        for (const int fd : {in[0], out[1]}) {
+            close(fd);
         }
     }
     ~GameProcess() {
@@ -74,127 +66,101 @@ public:
             kill(pid_, SIGKILL);
             waitpid(pid_, nullptr, 0);
         }
-        if (screen_ >= 0 && screen_ != keys_) {
-            close(screen_);
+        for (const int fd : {keys_, screen_ == keys_ ? -1 : screen_}) {
+            close(fd);
         }
-        if (keys_ >= 0) {
-            close(keys_);
-        }
-        (void)fclose(errors_);
+        fclose(errors_);
     }
     GameProcess(const GameProcess&) = delete;
     GameProcess& operator=(const GameProcess&) = delete;
 
-    // Sends keys; the game may have ended, and then the rest is simply not wanted.
     void type(std::string_view keys) const {
-        while (!keys.empty()) {
-            const ssize_t put = write(keys_, keys.data(), keys.size());
-            if (put <= 0) {
+        for (ssize_t put = 0; !keys.empty(); keys.remove_prefix(static_cast<std::size_t>(put))) {
+            if ((put = write(keys_, keys.data(), keys.size())) <= 0) {
                 return;
             }
-            keys.remove_prefix(static_cast<std::size_t>(put));
         }
     }
 
     // Waits until `text` has appeared on the screen since the last thing seen.
     bool sees(const std::string& text) {
-        while (screen_text_.find(text, seen_) == std::string::npos) {
+        while (shown_.find(text, seen_) == std::string::npos) {
             if (!read_screen(5000)) {
                 return false;
             }
         }
-        seen_ = screen_text_.find(text, seen_) + text.size();
+        seen_ = shown_.find(text, seen_) + text.size();
         return true;
     }
 
-    // Feeds `keys` and closes the input, reads the screen until the game ends, and waits
-    // for it. `wait_ms` keeps the screen unread that long first, as a slow terminal would.
+    // Feeds `keys` and closes the input, reads the screen until the game ends and waits for
+    // it. `wait_ms` first leaves the screen unread that long, as a slow terminal would.
     GameRun finish(const std::string& keys = "", int wait_ms = 0) {
         std::thread feeder([&] {
             type(keys);
             if (launch_.screen != Screen::pty) {
-                close(keys_);
-                keys_ = -1;
+                close(std::exchange(keys_, -1));
             }
         });
         usleep(static_cast<useconds_t>(wait_ms) * 1000);
         while (screen_ >= 0 && read_screen(launch_.screen == Screen::pty ? 5000 : -1)) {
         }
         feeder.join();
-        GameRun run;
+        GameRun run{.output = shown_, .errors = ""};
         int status = 0;
-        if (waitpid(pid_, &status, 0) == pid_) {
-            pid_ = -1;
+        if (waitpid(std::exchange(pid_, -1), &status, 0) > 0) {
             run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
         }
-        run.output = screen_text_;
-        (void)fseek(errors_, 0, SEEK_SET);
-        std::array<char, 4096> buffer{};
-        for (std::size_t got; (got = fread(buffer.data(), 1, buffer.size(), errors_)) > 0;) {
-            run.errors.append(buffer.data(), got);
+        rewind(errors_);
+        for (int c = 0; (c = fgetc(errors_)) != EOF;) {
+            run.errors += static_cast<char>(c);
         }
         return run;
     }
 
 private:
     [[noreturn]] void start_game(int in, int out) const {
-        if (launch_.screen == Screen::pty && launch_.raw) {
+        if (launch_.raw) {
             termios mode{};
             tcgetattr(STDIN_FILENO, &mode);
             cfmakeraw(&mode);
             tcsetattr(STDIN_FILENO, TCSANOW, &mode);
         }
         if (launch_.screen != Screen::pty) {
-            const int screen =
-                launch_.screen == Screen::full_disk ? open("/dev/full", O_WRONLY) : out;
             dup2(launch_.directory_input ? open(".", O_RDONLY) : in, STDIN_FILENO);
-            dup2(screen, STDOUT_FILENO);
-            // The game must see the end of its input when the test closes it.
-            close(keys_);
-            if (screen_ >= 0) {
-                close(screen_);
-            }
+            dup2(launch_.screen == Screen::full_disk ? open("/dev/full", O_WRONLY) : out,
+                 STDOUT_FILENO);
+            close(keys_);  // or the game would never see the end of its input
+            close(screen_);
         }
         dup2(fileno(errors_), STDERR_FILENO);
-        if (launch_.nonblocking_input) {
-            fcntl(STDIN_FILENO, F_SETFL, fcntl(STDIN_FILENO, F_GETFL) | O_NONBLOCK);
-        }
-        if (launch_.nonblocking_output) {
-            fcntl(STDOUT_FILENO, F_SETFL, fcntl(STDOUT_FILENO, F_GETFL) | O_NONBLOCK);
+        for (const auto& [fd, wanted] : {std::pair{STDIN_FILENO, launch_.nonblocking_input},
+                                         std::pair{STDOUT_FILENO, launch_.nonblocking_output}}) {
+            fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | (wanted ? O_NONBLOCK : 0));
         }
         for (const char* name : {"LC_ALL", "LC_CTYPE", "LANG", "LANGUAGE", "LOCPATH"}) {
             unsetenv(name);
         }
-        for (const std::string& setting : launch_.environment) {
-            const auto equals = setting.find('=');
-            if (equals == std::string::npos) {
-                unsetenv(setting.c_str());
-            } else {
-                setenv(setting.substr(0, equals).c_str(), setting.substr(equals + 1).c_str(), 1);
-            }
-        }
-        (void)signal(SIGPIPE, SIG_DFL);
         std::vector<char*> argv;
+        for (const std::string& setting : launch_.environment) {
+            putenv(const_cast<char*>(setting.c_str()));
+        }
         for (const std::string& word : launch_.command) {
             argv.push_back(const_cast<char*>(word.c_str()));
         }
         argv.push_back(nullptr);
+        signal(SIGPIPE, SIG_DFL);
         execv(argv[0], argv.data());
         _exit(127);
     }
 
     bool read_screen(int timeout_ms) {
         pollfd ready{screen_, POLLIN, 0};
-        if (poll(&ready, 1, timeout_ms) <= 0) {
-            return false;
-        }
         std::array<char, 4096> buffer{};
-        const ssize_t got = read(screen_, buffer.data(), buffer.size());
-        if (got <= 0) {
-            return false;
-        }
-        screen_text_.append(buffer.data(), static_cast<std::size_t>(got));
-        return true;
+        const ssize_t got =
+            poll(&ready, 1, timeout_ms) > 0 ? read(screen_, buffer.data(), buffer.size()) : 0;
+        shown_.append(buffer.data(), static_cast<std::size_t>(std::max<ssize_t>(got, 0)));
+        return got > 0;
     }
 
     Launch launch_;
@@ -202,7 +168,7 @@ private:
     pid_t pid_ = -1;
     int keys_ = -1;
     int screen_ = -1;
-    std::string screen_text_;
+    std::string shown_;
     std::size_t seen_ = 0;
 };
 

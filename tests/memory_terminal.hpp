@@ -43,6 +43,8 @@ public:
 
     void complain(std::string_view message) override { complaints += message; }
 
+    [[nodiscard]] const std::string& keys() const { return input_; }
+
     std::string output;
     std::string complaints;
     int writes = 0;

@@ -10,25 +10,17 @@
 namespace kurenagi::testing {
 namespace {
 
-// Far more than any playthrough writes for the keys it was given.
-std::size_t screen_bound(const std::string& keys) {
-    return std::size_t{64} * 1024 + 1024 * keys.size();
-}
-
-// Stops a runaway game instead of letting it fill the memory.
+// Stops a runaway game instead of letting it fill the memory: far more than any playthrough
+// writes for the keys it was given.
 class BoundedTerminal : public MemoryTerminal {
 public:
-    BoundedTerminal(const std::string& keys, Delivery delivery)
-        : MemoryTerminal(keys, delivery), bound_(screen_bound(keys)) {}
+    using MemoryTerminal::MemoryTerminal;
     void write(std::string_view bytes) override {
         MemoryTerminal::write(bytes);
-        if (output.size() > bound_) {
+        if (output.size() > std::size_t{64} * 1024 + 1024 * keys().size()) {
             throw TerminalFailed("screen overflow");
         }
     }
-
-private:
-    std::size_t bound_;
 };
 
 void expect_sound_run(const std::string& keys, MemoryTerminal::Delivery delivery) {

@@ -2,43 +2,37 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "terminal/line_cooking.hpp"
 #include "terminal/screen_encoding.hpp"
 
 namespace kurenagi::testing {
 namespace {
 
-TEST(ScreenEncoding, LocaleNameComesFromTheFirstVariableSet) {
-    EXPECT_EQ(locale_name("C", "ja_JP.UTF-8", "de_DE"), "C");
-    EXPECT_EQ(locale_name("", "ja_JP.UTF-8", "de_DE"), "ja_JP.UTF-8");
-    EXPECT_EQ(locale_name(nullptr, "", "de_DE"), "de_DE");
-    EXPECT_EQ(locale_name(nullptr, nullptr, nullptr), "");
-}
-
 TEST(ScreenEncoding, CodesetForEveryKindOfLocale) {
     struct Case {
-        const char* name;
+        std::array<const char*, 3> variables;  // LC_ALL, LC_CTYPE, LANG
         const char* installed;
         const char* codeset;
     };
     const std::vector<Case> cases = {
-        {"C.UTF-8", "UTF-8", "UTF-8"},
-        {"C", "ANSI_X3.4-1968", "UTF-8"},  // ASCII cannot show Japanese
-        {"", "ANSI_X3.4-1968", "UTF-8"},
-        {"ja_JP.eucJP", "EUC-JP", "EUC-JP"},
+        {{"C.UTF-8", "ja_JP.eucJP", nullptr}, "UTF-8", "UTF-8"},
+        {{"", "C", "ja_JP.UTF-8"}, "ANSI_X3.4-1968", "UTF-8"},  // ASCII cannot show Japanese
+        {{nullptr, "", "ja_JP.eucJP"}, "EUC-JP", "EUC-JP"},
         // Named but not installed: the name tells.
-        {"ja_JP.UTF-8", nullptr, "UTF-8"},
-        {"en_US.utf8", nullptr, "UTF-8"},
-        {"UTF-8", nullptr, "UTF-8"},
-        {"ja_JP.eucJP@cjk", nullptr, "eucJP"},
-        {"ja_JP.SJIS", nullptr, "SJIS"},
-        {"POSIX", nullptr, "UTF-8"},
-        {"en_US.US-ASCII", nullptr, "UTF-8"},
-        {"ja_JP", nullptr, "ja_JP"},
+        {{nullptr, nullptr, "ja_JP.UTF-8"}, nullptr, "UTF-8"},
+        {{"", "", "en_US.utf8"}, nullptr, "UTF-8"},
+        {{nullptr, "UTF-8", "C"}, nullptr, "UTF-8"},
+        {{"ja_JP.eucJP@cjk", nullptr, nullptr}, nullptr, "eucJP"},
+        {{nullptr, "ja_JP.SJIS", nullptr}, nullptr, "SJIS"},
+        {{nullptr, nullptr, "en_US.US-ASCII"}, nullptr, "UTF-8"},
+        {{nullptr, nullptr, "ja_JP"}, nullptr, "ja_JP"},
+        {{nullptr, nullptr, nullptr}, nullptr, "UTF-8"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(terminal_codeset(c.name, c.installed), c.codeset);
+    for (const auto& [variables, installed, codeset] : cases) {
+        const auto name = locale_name(variables[0], variables[1], variables[2]);
+        EXPECT_EQ(terminal_codeset(name, installed), codeset) << name;
     }
 }
 

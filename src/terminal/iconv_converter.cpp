@@ -6,33 +6,27 @@
 namespace kurenagi {
 namespace {
 
-// iconv_open tells failure by this one address.
-bool failed(iconv_t cd) {
-    return cd == reinterpret_cast<iconv_t>(-1);  // NOLINT(performance-no-int-to-ptr)
-}
-
 bool failed(std::size_t result) { return result == static_cast<std::size_t>(-1); }
 
 }  // namespace
 
 std::unique_ptr<IconvConverter> IconvConverter::open(const std::string& to,
                                                      const std::string& from) {
-    const iconv_t convert = iconv_open(to.c_str(), from.c_str());
-    const iconv_t measure = iconv_open("UTF-32LE", from.c_str());
-    if (failed(convert) || failed(measure)) {
-        for (const iconv_t cd : {convert, measure}) {
-            if (!failed(cd)) {
-                iconv_close(cd);
-            }
+    const auto handle = [](const std::string& target, const std::string& source) {
+        iconv_t cd = iconv_open(target.c_str(), source.c_str());
+        // iconv_open tells failure by this one address.
+        if (cd == reinterpret_cast<iconv_t>(-1)) {  // NOLINT(performance-no-int-to-ptr)
+            cd = nullptr;
         }
+        return Handle(cd, iconv_close);
+    };
+    Handle convert = handle(to, from);
+    Handle measure = handle("UTF-32LE", from);
+    if (!convert || !measure) {
         return nullptr;
     }
-    return std::unique_ptr<IconvConverter>(new IconvConverter(convert, measure));
-}
-
-IconvConverter::~IconvConverter() {
-    iconv_close(cd_);
-    iconv_close(measure_);
+    return std::unique_ptr<IconvConverter>(
+        new IconvConverter(std::move(convert), std::move(measure)));
 }
 
 std::string IconvConverter::convert(std::string_view bytes) {
@@ -44,7 +38,7 @@ std::string IconvConverter::convert(std::string_view bytes) {
         std::array<char, 4096> chunk;
         char* to = chunk.data();
         std::size_t room = chunk.size();
-        const std::size_t result = iconv(cd_, &in, &in_left, &to, &room);
+        const std::size_t result = iconv(cd_.get(), &in, &in_left, &to, &room);
         out.append(chunk.data(), to);
         if (!failed(result) || errno == E2BIG) {
             continue;
@@ -61,22 +55,14 @@ std::string IconvConverter::convert(std::string_view bytes) {
     return out;
 }
 
-std::string IconvConverter::finish() {
-    std::string out = kept_.empty() ? "" : "?";
-    kept_.clear();
-    return out;
-}
-
 // One character decoded into room for exactly one: what it took is its length. A byte that
 // starts no character at all is refused alone.
 std::size_t IconvConverter::refused_length(char* at, std::size_t left) {
     std::array<char, 4> one{};
-    char* in = at;
     char* to = one.data();
     std::size_t in_left = left;
     std::size_t room = one.size();
-    iconv(measure_, nullptr, nullptr, nullptr, nullptr);
-    iconv(measure_, &in, &in_left, &to, &room);
+    iconv(measure_.get(), &at, &in_left, &to, &room);
     const std::size_t length = left - in_left;
     return length == 0 ? 1 : length;
 }

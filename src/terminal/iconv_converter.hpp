@@ -16,24 +16,23 @@ public:
     // Null if the C library cannot convert from `from` to `to`.
     static std::unique_ptr<IconvConverter> open(const std::string& to, const std::string& from);
 
-    ~IconvConverter();
-    IconvConverter(const IconvConverter&) = delete;
-    IconvConverter& operator=(const IconvConverter&) = delete;
-
     // Converts `bytes` after whatever was kept from last time.
     std::string convert(std::string_view bytes);
 
     // What is left when no more pieces will come: a character cut short shows as "?".
-    std::string finish();
+    [[nodiscard]] std::string finish() const { return kept_.empty() ? "" : "?"; }
 
 private:
-    IconvConverter(iconv_t convert, iconv_t measure) : cd_(convert), measure_(measure) {}
+    using Handle = std::unique_ptr<void, int (*)(iconv_t)>;
+
+    IconvConverter(Handle convert, Handle measure)
+        : cd_(std::move(convert)), measure_(std::move(measure)) {}
 
     std::size_t refused_length(char* at, std::size_t left);
 
-    iconv_t cd_;
+    Handle cd_;
     // From the same codeset to UTF-32, to tell how long the character iconv refused is.
-    iconv_t measure_;
+    Handle measure_;
     std::string kept_;
 };
 

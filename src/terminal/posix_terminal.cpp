@@ -3,7 +3,6 @@
 #include <langinfo.h>
 #include <poll.h>
 
-#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <clocale>
@@ -64,11 +63,11 @@ void PosixTerminal::write(std::string_view bytes) {
 // A complaint is one short line, put together in place: it may come when nothing else works.
 void PosixTerminal::complain(std::string_view message) {
     std::array<char, 512> line{};
-    const int length = std::snprintf(line.data(), line.size(), "kurenagi: %.*s\n",
-                                     static_cast<int>(message.size()), message.data());
-    const auto size = std::min(line.size() - 1, static_cast<std::size_t>(std::max(length, 0)));
+    std::snprintf(line.data(), line.size(), "kurenagi: %.*s\n", static_cast<int>(message.size()),
+                  message.data());
+    const std::string_view text(line.data());
     // Nothing more can be done if even standard error is gone.
-    [[maybe_unused]] const ssize_t ignored = ::write(errors_, line.data(), size);
+    [[maybe_unused]] const ssize_t ignored = ::write(errors_, text.data(), text.size());
 }
 
 namespace {
