@@ -98,13 +98,5 @@ TEST(ConvertingTerminal, CharacterSplitAcrossWritesOrCutShort) {
     EXPECT_EQ(device.memory.output, utf8(u8"山\n?"));
 }
 
-TEST(ConvertingTerminal, NineByteLimitCountsCodePage932) {
-    // 4 full-width characters and 1 half-width are 13 bytes of UTF-8 but 9 of code page 932.
-    Device device(utf8(u8"\n1\nあいうえa 太郎\n"));
-    EXPECT_EQ(play(*device.terminal), 0);
-    EXPECT_NE(device.memory.output.find(utf8(u8"あいうえa 太郎 であっていますか？")),
-              std::string::npos);
-}
-
 }  // namespace
 }  // namespace kurenagi::testing

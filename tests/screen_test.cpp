@@ -38,17 +38,5 @@ TEST(Screen, TextsAreCodePage932Bytes) {
               std::string::npos);
 }
 
-TEST(Say, PutsFieldsAndNumbersInPlaceOfPlaceholders) {
-    MemoryTerminal terminal("");
-    Console con(terminal);
-    const TextField name{'%', 's', '%', 'd'};  // what the player typed is never a format
-    const TextField empty{};
-    con.say("side %s\n", name);
-    con.say("[%s]%d %d%%", empty, -45, 2147483647);
-    con.say("100%");
-    con.flush();
-    EXPECT_EQ(terminal.output, "side %s%d\n[]-45 2147483647%%100%");
-}
-
 }  // namespace
 }  // namespace kurenagi::testing
