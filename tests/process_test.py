@@ -1,0 +1,170 @@
+#!/usr/bin/python3
+# The built game as its own process: through pipes, as a script or another program drives it,
+# and on pseudo-terminals, as a player meets it, in every locale. The paths come from ctest:
+# KURENAGI_GAME, KURENAGI_CASES (the recorded playthroughs in code page 932), KURENAGI_LOCALES
+# (where an EUC-JP locale was made); .ci/windows names KURENAGI_WINDOWS_GAME for the Wine test.
+import fcntl
+import os
+import pty
+import select
+import subprocess
+import time
+import tty
+import unittest
+
+GAME, CASES = os.environ["KURENAGI_GAME"], os.environ["KURENAGI_CASES"]
+LOCALE_VARIABLES = ("LC_ALL", "LC_CTYPE", "LANG", "LANGUAGE", "LOCPATH")
+
+
+def environment(*settings):
+    env = {name: value for name, value in os.environ.items() if name not in LOCALE_VARIABLES}
+    return env | dict(setting.split("=", 1) for setting in settings)
+
+
+def recorded(name):
+    with open(f"{CASES}/{name}.keys", "rb") as keys, open(f"{CASES}/{name}.screen", "rb") as screen:
+        return keys.read(), screen.read()
+
+
+def run(keys, settings=("LC_ALL=C",), **streams):
+    return subprocess.run([GAME], input=keys, capture_output=not streams, env=environment(*settings),
+                          **streams)
+
+
+def nonblocking(fd):
+    return lambda: fcntl.fcntl(fd, fcntl.F_SETFL, fcntl.fcntl(fd, fcntl.F_GETFL) | os.O_NONBLOCK)
+
+
+class Pipes(unittest.TestCase):
+    def test_playthroughs_show_their_recorded_screens(self):
+        # A pipe gets the story's own bytes, even in a UTF-8 locale.
+        with open(f"{CASES}/index") as index:
+            names = index.read().split()
+        self.assertGreaterEqual(len(names), 30)
+        for name in names:
+            keys, screen = recorded(name)
+            game = run(keys, ["LC_ALL=C.UTF-8"])
+            self.assertEqual((game.returncode, game.stdout, game.stderr), (0, screen, b""), name)
+
+    def test_non_blocking_input_waits_for_keys_that_come_late(self):
+        keys, screen = recorded("full-playthrough")
+        game = subprocess.Popen([GAME], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                preexec_fn=nonblocking(0))
+        shown = os.read(game.stdout.fileno(), 1 << 16)
+        time.sleep(0.1)
+        rest, _ = game.communicate(keys)
+        self.assertEqual((game.returncode, shown + rest), (0, screen))
+
+    def test_non_blocking_output_to_a_slow_reader_loses_nothing(self):
+        # Refused answers at the first move menu: megabytes the pipe takes slowly.
+        keys = "\n1\n山田 太郎\n1\n私\n1\n".encode("cp932") + b"\n" * 7 + b"1\n" * 16000
+        game = subprocess.Popen([GAME], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                stderr=subprocess.PIPE, preexec_fn=nonblocking(1))
+        time.sleep(0.3)
+        shown, errors = game.communicate(keys)
+        self.assertGreater(len(shown), 3_000_000)
+        self.assertEqual((game.returncode, shown, errors), (0, run(keys).stdout, b""))
+
+    def test_failures_are_never_a_success(self):
+        keys, _ = recorded("full-playthrough")
+        with open("/dev/full", "wb") as full:
+            game = run(keys, stdout=full, stderr=subprocess.PIPE)
+        self.assertEqual((game.returncode, game.stderr),
+                         (1, b"kurenagi: cannot write to standard output: No space left on device\n"))
+        reader, writer = os.pipe()
+        os.close(reader)
+        self.assertEqual(run(keys, stdout=writer).returncode, -13)  # SIGPIPE
+        os.close(writer)
+        directory = os.open(".", os.O_RDONLY)
+        game = run(None, stdin=directory, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        os.close(directory)
+        self.assertEqual((game.returncode, game.stdout, game.stderr),
+                         (1, recorded("no-input")[1],
+                          b"kurenagi: cannot read standard input: Is a directory\n"))
+
+
+class Player:
+    """A player at a pseudo-terminal, looking for texts as they appear."""
+
+    def __init__(self, command, settings, raw=False):
+        self.pid, self.fd = pty.fork()
+        if self.pid == 0:
+            if raw:
+                tty.setraw(0)  # no echo, no line editing: Enter arrives as CR
+            os.execve(command[0], command, environment(*settings))
+        self.screen, self.seen = b"", 0
+
+    def sees(self, text, codeset="utf-8"):
+        wanted = text.encode(codeset)
+        while (at := self.screen.find(wanted, self.seen)) < 0:
+            if not select.select([self.fd], [], [], 5)[0]:
+                return False
+            try:
+                self.screen += os.read(self.fd, 4096)
+            except OSError:
+                return False
+        self.seen = at + len(wanted)
+        return True
+
+    def type(self, text, codeset="utf-8"):
+        os.write(self.fd, text.encode(codeset))
+
+    def exit_status(self):
+        """Reads the screen to its end; the exit status, or None for a game that still waits."""
+        try:
+            while select.select([self.fd], [], [], 5)[0] and os.read(self.fd, 4096):
+                pass
+        except OSError:
+            pass  # the game has closed the terminal
+        pid, status = os.waitpid(self.pid, os.WNOHANG)
+        os.close(self.fd)
+        return os.waitstatus_to_exitcode(status) if pid else os.kill(self.pid, 9)
+
+
+class PseudoTerminal(unittest.TestCase):
+    def test_every_locale_gets_readable_japanese(self):
+        for settings, codeset in [
+                (["LC_ALL=C.UTF-8"], "utf-8"),
+                (["LANG=ja_JP.UTF-8"], "utf-8"),  # named, but not installed
+                (["LC_CTYPE=UTF-8", "LANG=C"], "utf-8"),
+                (["LC_ALL=", "LANG=C"], "utf-8"),
+                (["LANG=POSIX"], "utf-8"),
+                ([], "utf-8"),
+                ([f"LOCPATH={os.environ['KURENAGI_LOCALES']}", "LANG=ja_JP.EUC-JP"], "euc-jp"),
+                (["LANG=ja_JP.SJIS"], "cp932")]:
+            player = Player([GAME], settings)
+            self.assertTrue(player.sees("選択肢入力の際は半角英数でお願いいたします", codeset), settings)
+            # Nine bytes of code page 932, 13 of UTF-8: a name the story keeps whole.
+            player.type("\n1\nあいうえa 太郎\n", codeset)
+            self.assertTrue(player.sees("あいうえa 太郎 であっていますか？", codeset), settings)
+            os.kill(player.pid, 9)
+            player.exit_status()
+
+    def test_ctrl_d_ends_the_run_without_another_wait(self):
+        for before in ("\n1\nA B\n1\nC\n1\n", "\n"):  # at a gate in the story, and at a menu
+            player = Player([GAME], ["LC_ALL=C.UTF-8"])
+            self.assertTrue(player.sees("お願いいたします"))
+            player.type(before)
+            self.assertTrue(player.sees("選択肢を入力してください："))
+            player.type("\x04")
+            self.assertEqual(player.exit_status(), 0)
+
+
+# The Windows program in Wine's console: the console's code page is not 932, yet the story
+# reads right and a Japanese name typed there reaches the story whole. Wine's console echoes
+# typed lines itself and wants the terminal raw.
+@unittest.skipUnless("KURENAGI_WINDOWS_GAME" in os.environ, "no KURENAGI_WINDOWS_GAME to play")
+class WineConsole(unittest.TestCase):
+    def test_shows_japanese_and_takes_a_japanese_name(self):
+        player = Player(["/usr/lib/wine/wine64", os.environ["KURENAGI_WINDOWS_GAME"]],
+                        ["LANG=C.UTF-8"], raw=True)
+        self.assertTrue(player.sees("選択肢入力の際は半角英数でお願いいたします"))
+        player.type("\r1\r")
+        self.assertTrue(player.sees("名字："))
+        player.type("山田 太郎\r")
+        self.assertTrue(player.sees("山田 太郎 であっていますか？"))
+        os.kill(player.pid, 9)
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)
