@@ -63,8 +63,9 @@ void PosixTerminal::write(std::string_view bytes) {
 // A complaint is one short line, put together in place: it may come when nothing else works.
 void PosixTerminal::complain(std::string_view message) {
     std::array<char, 512> line{};
-    std::snprintf(line.data(), line.size(), "kurenagi: %.*s\n", static_cast<int>(message.size()),
-                  message.data());
+    // A message too long for the line is cut short; nothing else can go wrong here.
+    static_cast<void>(std::snprintf(line.data(), line.size(), "kurenagi: %.*s\n",
+                                    static_cast<int>(message.size()), message.data()));
     const std::string_view text(line.data());
     // Nothing more can be done if even standard error is gone.
     [[maybe_unused]] const ssize_t ignored = ::write(errors_, text.data(), text.size());
