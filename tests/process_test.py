@@ -116,9 +116,13 @@ class Player:
                 pass
         except OSError:
             pass  # the game has closed the terminal
-        pid, status = os.waitpid(self.pid, os.WNOHANG)
         os.close(self.fd)
-        return os.waitstatus_to_exitcode(status) if pid else os.kill(self.pid, 9)
+        for _ in range(250):
+            pid, status = os.waitpid(self.pid, os.WNOHANG)
+            if pid:
+                return os.waitstatus_to_exitcode(status)
+            time.sleep(0.02)
+        return os.kill(self.pid, 9)
 
 
 class PseudoTerminal(unittest.TestCase):
