@@ -10,6 +10,14 @@ namespace {
 // Bytes as a UTF-8 source file spells them, whatever the execution character set.
 std::string utf8(std::u8string_view text) { return {text.begin(), text.end()}; }
 
+std::string repeated(const std::string& text, int count) {
+    std::string all;
+    while (count-- > 0) {
+        all += text;
+    }
+    return all;
+}
+
 // Lends a memory terminal to the converting one, which owns its device, so that the test can
 // still look at the device after the converting terminal is gone.
 class Borrowed : public Terminal {
@@ -56,6 +64,7 @@ TEST(ConvertingTerminal, ConvertsBothWaysWithAQuestionMarkForWhatTheOtherSideLac
         {to_screen, "UTF-8", "\x80|\xA0|\xFD", "?|?|?"},  // bytes code page 932 does not know
         {to_screen, "EUC-JP", "山田ｱ", "\xBB\xB3\xC5\xC4\x8E\xB1"},
         {to_screen, "ISO-8859-1", "山x", "?x"},
+        {to_screen, "UTF-8", repeated("＿", 3000), repeated(utf8(u8"＿"), 3000)},  // many pieces
         {from_keyboard, "UTF-8", "山田 太郎ｱ１\n", utf8(u8"山田 太郎ｱ１\n")},
         {from_keyboard, "UTF-8", "?x\n", utf8(u8"😀x\n")},  // one "?" for the whole character
         {from_keyboard, "UTF-8", "??x\n", "\xFF\xC3x\n"},  // broken UTF-8
@@ -66,7 +75,7 @@ TEST(ConvertingTerminal, ConvertsBothWaysWithAQuestionMarkForWhatTheOtherSideLac
     using Delivery = MemoryTerminal::Delivery;
     for (const auto delivery : {Delivery::by_line, Delivery::by_byte}) {
         for (const auto& c : cases) {
-            SCOPED_TRACE(c.device);
+            SCOPED_TRACE(c.device.substr(0, 20));
             Device device(c.way == from_keyboard ? c.device : "", c.codeset, delivery);
             if (c.way == to_screen) {
                 device.terminal->write(c.console);

@@ -133,6 +133,7 @@ class PseudoTerminal(unittest.TestCase):
                 (["LC_CTYPE=UTF-8", "LANG=C"], "utf-8"),
                 (["LC_ALL=", "LANG=C"], "utf-8"),
                 (["LANG=POSIX"], "utf-8"),
+                (["LANG=ja_JP"], "utf-8"),  # neither installed nor naming its codeset
                 ([], "utf-8"),
                 ([f"LOCPATH={os.environ['KURENAGI_LOCALES']}", "LANG=ja_JP.EUC-JP"], "euc-jp"),
                 (["LANG=ja_JP.SJIS"], "cp932")]:

@@ -81,6 +81,18 @@ TEST(LineCooking, CharactersAreKeptWholeAcrossPieces) {
     EXPECT_EQ(whole_cp932_length(yama.substr(0, 1) + yama.substr(0, 1)), 2U);  // a trail byte
     EXPECT_EQ(whole_cp932_length("ｱ\xFD"), 2U);  // half-width and bytes no character begins with
     EXPECT_EQ(whole_cp932_length(""), 0U);
+    // The edges of the two ranges of first bytes.
+    for (const auto& [byte, whole] : {std::pair{"\x80", 1U},
+                                      {"\x81", 0U},
+                                      {"\x9F", 0U},
+                                      {"\xA0", 1U},
+                                      {"\xDF", 1U},
+                                      {"\xE0", 0U},
+                                      {"\xFC", 0U}}) {
+        EXPECT_EQ(whole_cp932_length(byte), whole) << byte;
+    }
+    EXPECT_EQ(whole_utf16_length(u"\xD7FF"), 1U);
+    EXPECT_EQ(whole_utf16_length(u"\xD800"), 0U);
     EXPECT_EQ(whole_utf16_length(u"山\xD83D"), 1U);
     EXPECT_EQ(whole_utf16_length(u"山\xD83D\xDE00"), 3U);
     EXPECT_EQ(whole_utf16_length(u"\xDBFF"), 0U);
