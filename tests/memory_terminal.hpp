@@ -39,6 +39,7 @@ public:
     void write(std::string_view bytes) override {
         output += bytes;
         ++writes;
+        largest_write = std::max(largest_write, bytes.size());
     }
 
     void complain(std::string_view message) override { complaints += message; }
@@ -48,6 +49,7 @@ public:
     std::string output;
     std::string complaints;
     int writes = 0;
+    std::size_t largest_write = 0;
     // What the player had on screen each time the game waited for input.
     std::vector<std::string> screens_at_wait;
 

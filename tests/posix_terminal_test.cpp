@@ -14,28 +14,15 @@
 namespace kurenagi::testing {
 namespace {
 
-// SIGALRM every 5 ms, its handler installed without SA_RESTART, so that a read or write that
-// waits returns EINTR.
-class Interruptions {
-public:
-    Interruptions() {
-        struct sigaction action {};
-        action.sa_handler = [](int) {};
-        sigaction(SIGALRM, &action, &previous_);
-        const itimerval every{{0, 5000}, {0, 5000}};
-        setitimer(ITIMER_REAL, &every, nullptr);
-    }
-    ~Interruptions() {
-        const itimerval stop{};
-        setitimer(ITIMER_REAL, &stop, nullptr);
-        sigaction(SIGALRM, &previous_, nullptr);
-    }
-    Interruptions(const Interruptions&) = delete;
-    Interruptions& operator=(const Interruptions&) = delete;
-
-private:
-    struct sigaction previous_ {};
-};
+// SIGALRM every 5 ms (or never again), its handler installed without SA_RESTART, so that a
+// read or write that waits returns EINTR.
+void interrupt_every(suseconds_t microseconds) {
+    struct sigaction action {};
+    action.sa_handler = [](int) {};
+    sigaction(SIGALRM, &action, nullptr);
+    const itimerval every{{0, microseconds}, {0, microseconds}};
+    setitimer(ITIMER_REAL, &every, nullptr);
+}
 
 TEST(PosixTerminal, InterruptedWaitsGoOn) {
     std::array<int, 2> screen{};
@@ -55,10 +42,11 @@ TEST(PosixTerminal, InterruptedWaitsGoOn) {
         usleep(50000);
         EXPECT_EQ(write(keys[1], "1\n", 2), 2);
     });
-    Interruptions interruptions;
+    interrupt_every(5000);
     terminal.write(text);
     std::array<char, 8> typed{};
     EXPECT_EQ(terminal.read(typed), 2U);
+    interrupt_every(0);
     player.join();
     EXPECT_EQ(shown, text);
     for (const int fd : {screen[0], screen[1], keys[0], keys[1]}) {

@@ -6,7 +6,9 @@
 import fcntl
 import os
 import pty
+import resource
 import select
+import signal
 import subprocess
 import time
 import tty
@@ -31,6 +33,11 @@ def run(keys, settings=("LC_ALL=C",), **streams):
                           **streams)
 
 
+def child_seconds():
+    usage = resource.getrusage(resource.RUSAGE_CHILDREN)
+    return usage.ru_utime + usage.ru_stime
+
+
 def nonblocking(fd):
     return lambda: fcntl.fcntl(fd, fcntl.F_SETFL, fcntl.fcntl(fd, fcntl.F_GETFL) | os.O_NONBLOCK)
 
@@ -48,20 +55,24 @@ class Pipes(unittest.TestCase):
 
     def test_non_blocking_input_waits_for_keys_that_come_late(self):
         keys, screen = recorded("full-playthrough")
+        before = child_seconds()
         game = subprocess.Popen([GAME], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
                                 preexec_fn=nonblocking(0))
         shown = os.read(game.stdout.fileno(), 1 << 16)
-        time.sleep(0.1)
+        time.sleep(0.5)
         rest, _ = game.communicate(keys)
         self.assertEqual((game.returncode, shown + rest), (0, screen))
+        self.assertLess(child_seconds() - before, 0.2)  # it slept while it waited
 
     def test_non_blocking_output_to_a_slow_reader_loses_nothing(self):
         # Refused answers at the first move menu: megabytes the pipe takes slowly.
         keys = "\n1\n山田 太郎\n1\n私\n1\n".encode("cp932") + b"\n" * 7 + b"1\n" * 16000
         game = subprocess.Popen([GAME], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
                                 stderr=subprocess.PIPE, preexec_fn=nonblocking(1))
-        time.sleep(0.3)
+        before = child_seconds()
+        time.sleep(0.5)
         shown, errors = game.communicate(keys)
+        self.assertLess(child_seconds() - before, 0.3)  # it slept while the pipe was full
         self.assertGreater(len(shown), 3_000_000)
         self.assertEqual((game.returncode, shown, errors), (0, run(keys).stdout, b""))
 
@@ -83,14 +94,15 @@ class Pipes(unittest.TestCase):
                           b"kurenagi: cannot read standard input: Is a directory\n"))
 
 
+# A player at a pseudo-terminal, looking for texts as they appear.
 class Player:
-    """A player at a pseudo-terminal, looking for texts as they appear."""
-
-    def __init__(self, command, settings, raw=False):
+    def __init__(self, command, settings, raw=False, nohup=False):
         self.pid, self.fd = pty.fork()
         if self.pid == 0:
             if raw:
                 tty.setraw(0)  # no echo, no line editing: Enter arrives as CR
+            if nohup:
+                signal.signal(signal.SIGHUP, signal.SIG_IGN)
             os.execve(command[0], command, environment(*settings))
         self.screen, self.seen = b"", 0
 
@@ -109,8 +121,8 @@ class Player:
     def type(self, text, codeset="utf-8"):
         os.write(self.fd, text.encode(codeset))
 
+    # Reads the screen to its end; the exit status, or None for a game that still waits.
     def exit_status(self):
-        """Reads the screen to its end; the exit status, or None for a game that still waits."""
         try:
             while select.select([self.fd], [], [], 5)[0] and os.read(self.fd, 4096):
                 pass
@@ -153,6 +165,15 @@ class PseudoTerminal(unittest.TestCase):
             self.assertTrue(player.sees("選択肢を入力してください："))
             player.type("\x04")
             self.assertEqual(player.exit_status(), 0)
+
+
+    def test_a_hung_up_terminal_ends_the_input(self):
+        player = Player([GAME], ["LC_ALL=C.UTF-8"], nohup=True)
+        player.type("\n")
+        self.assertTrue(player.sees("選択肢を入力してください："))
+        os.close(player.fd)  # the terminal window is closed; the game reads EIO
+        player.fd = os.open("/dev/null", os.O_RDONLY)
+        self.assertEqual(player.exit_status(), 0)
 
 
 # The Windows program in Wine's console: the console's code page is not 932, yet the story

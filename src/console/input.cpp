@@ -1,5 +1,6 @@
 #include "console/input.hpp"
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
 
@@ -40,17 +41,15 @@ bool Input::read_number(int& number) {
         discard_line();
         return false;
     }
-    // Past 2^31 the value only saturates, so stop growing it there and keep eating digits.
+    // Past 2^31 the value only saturates, so it stops growing there while the digits are eaten.
     constexpr std::int64_t limit = std::int64_t{INT_MAX} + 1;
     std::int64_t magnitude = 0;
     for (; is_digit(byte); byte = peek()) {
         take();
-        if (magnitude < limit) {
-            magnitude = magnitude * 10 + (byte - '0');
-        }
+        magnitude = std::min(magnitude * 10 + (byte - '0'), limit);
     }
     const std::int64_t value = negative ? -magnitude : magnitude;
-    number = static_cast<int>(value < INT_MIN ? INT_MIN : value > INT_MAX ? INT_MAX : value);
+    number = static_cast<int>(std::clamp<std::int64_t>(value, INT_MIN, INT_MAX));
     return true;
 }
 

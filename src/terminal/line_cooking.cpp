@@ -20,11 +20,7 @@ std::string LineCooker::cook(std::string_view piece) {
     return keys;
 }
 
-std::string LineCooker::finish() {
-    std::string keys = held_cr_ && !ended_ ? "\r" : "";
-    held_cr_ = false;
-    return keys;
-}
+std::string LineCooker::finish() const { return held_cr_ ? "\r" : ""; }
 
 std::size_t whole_cp932_length(std::string_view bytes) {
     std::size_t at = 0;

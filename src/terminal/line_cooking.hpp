@@ -16,8 +16,8 @@ public:
     // Cooks one piece; a CR at its very end waits for the next piece to tell what it is.
     std::string cook(std::string_view piece);
 
-    // At the end of the input: a CR held back is the last key.
-    std::string finish();
+    // At the end of the input: a CR held back is the last key. (Ctrl-Z holds none back.)
+    [[nodiscard]] std::string finish() const;
 
     // Whether a Ctrl-Z has ended the input: nothing after it counts.
     [[nodiscard]] bool ended() const { return ended_; }

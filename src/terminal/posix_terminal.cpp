@@ -20,11 +20,11 @@ namespace {
 
 bool would_block(int error) { return error == EAGAIN || error == EWOULDBLOCK; }
 
-// Sleeps until the descriptor is ready; the read or write that follows tells what it found.
+// Sleeps until the descriptor is ready, or a signal came; the read or write that follows
+// tells what it found, and waits again if need be.
 void wait_for(int fd, short events) {
     pollfd ready{fd, events, 0};
-    while (::poll(&ready, 1, -1) < 0 && errno == EINTR) {
-    }
+    ::poll(&ready, 1, -1);
 }
 
 std::string failure(const char* what) { return std::string(what) + ": " + std::strerror(errno); }

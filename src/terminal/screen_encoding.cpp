@@ -1,6 +1,7 @@
 #include "terminal/screen_encoding.hpp"
 
 #include <algorithm>
+#include <cctype>
 
 namespace kurenagi {
 namespace {
@@ -10,7 +11,7 @@ std::string folded(std::string_view codeset) {
     std::string key;
     for (const char c : codeset) {
         if (c != '-' && c != '_' && c != '.') {
-            key += static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+            key += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
         }
     }
     return key;
