@@ -21,7 +21,7 @@ bool is_digit(int byte) { return byte >= '0' && byte <= '9'; }
 Input::Input(Terminal& terminal, Output& output)
     : terminal_(terminal),
       output_(output),
-      buffer_(new std::array<char, buffer_size>) {}  // NOLINT(modernize-make-unique)
+      buffer_(new std::array<char, pipe_capacity>) {}  // NOLINT(modernize-make-unique)
 
 bool Input::gate() {
     last_key_ = take();
@@ -41,8 +41,9 @@ bool Input::read_number(int& number) {
         discard_line();
         return false;
     }
-    // Past 2^31 the value only saturates, so it stops growing there while the digits are eaten.
-    constexpr std::int64_t limit = std::int64_t{INT_MAX} + 1;
+    // Past the magnitude of INT_MIN the value only saturates, so it stops growing there while
+    // the digits are eaten.
+    constexpr std::int64_t limit = -std::int64_t{INT_MIN};
     std::int64_t magnitude = 0;
     for (; is_digit(byte); byte = peek()) {
         take();

@@ -42,7 +42,6 @@ public:
 
 private:
     static constexpr int end_of_input = -1;
-    static constexpr std::size_t buffer_size = std::size_t{64} * 1024;
 
     int peek();
     int take();
@@ -52,11 +51,11 @@ private:
 
     Terminal& terminal_;
     Output& output_;
-    std::unique_ptr<std::array<char, buffer_size>> buffer_;
+    std::unique_ptr<std::array<char, pipe_capacity>> buffer_;
     std::size_t start_ = 0;
     std::size_t end_ = 0;
     bool ended_ = false;
-    int last_key_ = 0;
+    int last_key_{};  // written by every read before anyone asks
 };
 
 }  // namespace kurenagi

@@ -1,12 +1,13 @@
 #include "console/output.hpp"
 
-#include <charconv>
+#include <algorithm>
 
 namespace kurenagi {
 namespace {
 
-bool is_placeholder(std::string_view text, std::size_t at) {
-    return text[at] == '%' && at + 1 < text.size() && (text[at + 1] == 's' || text[at + 1] == 'd');
+// Where the next "%s" or "%d" starts, or npos if there is none.
+std::size_t next_placeholder(std::string_view text, std::size_t from) {
+    return std::min(text.find("%s", from), text.find("%d", from));
 }
 
 }  // namespace
@@ -16,22 +17,18 @@ void FormatArg::append_to(std::string& out) const {
         out += *text;
         return;
     }
-    std::array<char, 16> digits{};
-    const auto result =
-        std::to_chars(digits.data(), digits.data() + digits.size(), std::get<int>(value_));
-    out.append(digits.data(), result.ptr);
+    out += std::to_string(std::get<int>(value_));
 }
 
 void Output::format(std::string_view text, std::span<const FormatArg> args) {
     // Plain text goes over in runs, from one placeholder to the next.
+    // An argument with no placeholder left for it goes at the end.
     std::size_t run = 0;
-    auto next = args.begin();
-    for (std::size_t at = 0; next != args.end() && at < text.size(); ++at) {
-        if (is_placeholder(text, at)) {
-            pending_.append(text, run, at - run);
-            next++->append_to(pending_);
-            run = ++at + 1;
-        }
+    for (const FormatArg& arg : args) {
+        const std::size_t at = std::min(next_placeholder(text, run), text.size());
+        pending_.append(text, run, at - run);
+        arg.append_to(pending_);
+        run = std::min(at + 2, text.size());
     }
     pending_.append(text, run);
 }

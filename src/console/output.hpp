@@ -39,7 +39,9 @@ public:
             const std::array<FormatArg, sizeof...(Args)> values{FormatArg(args)...};
             format(text, values);
         }
-        if (pending_.size() >= flush_threshold) {
+        // A pipe's worth holds every screen of a playthrough, and a flood of refused answers
+        // never piles up more than that in memory.
+        if (pending_.size() >= pipe_capacity) {
             flush();
         }
     }
@@ -47,10 +49,6 @@ public:
     void flush();
 
 private:
-    // Enough to hold every screen of a playthrough, small enough that a flood of refused
-    // answers never piles up more than this in memory.
-    static constexpr std::size_t flush_threshold = std::size_t{64} * 1024;
-
     void format(std::string_view text, std::span<const FormatArg> args);
 
     Terminal& terminal_;

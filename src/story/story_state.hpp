@@ -13,10 +13,11 @@ struct StoryState {
     TextField a{};  // family name
     TextField b{};  // given name
     TextField d{};  // first-person pronoun, used where the narration names the player
-    int c = 0;      // title menu answer, then each confirmation's answer
-    int floor = 0;  // answer at the corridor move menus
-    int janp = 0;   // answer after each look around classroom 2-a and at its route menu
-    int examine = 0;
+    // Menu answers, each set by its menu before anything reads it.
+    int c{};        // title menu answer, then each confirmation's answer
+    int floor{};    // answer at the corridor move menus
+    int janp{};     // answer after each look around classroom 2-a and at its route menu
+    int examine{};  // answer at the choice of where to look
     int desk_visits = 0;
     int window_visits = 0;
     int mental = 50;  // 精神力

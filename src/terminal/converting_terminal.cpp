@@ -1,7 +1,5 @@
 #include "terminal/converting_terminal.hpp"
 
-#include <array>
-
 #include "terminal/iconv_converter.hpp"
 #include "terminal/pending_input.hpp"
 
@@ -26,16 +24,14 @@ public:
             // The run is over; there is nobody left to tell.
         }
     }
-    ConvertingTerminal(const ConvertingTerminal&) = delete;
-    ConvertingTerminal& operator=(const ConvertingTerminal&) = delete;
 
+    // The device's keys land in the console's buffer first; converted, they may be longer.
     std::size_t read(std::span<char> buffer) override {
         while (pending_.empty() && !ended_) {
-            std::array<char, 4096> raw;
-            const std::size_t got = device_->read(raw);
+            const std::size_t got = device_->read(buffer);
             ended_ = got == 0;
             pending_.add(ended_ ? from_keyboard_->finish()
-                                : from_keyboard_->convert({raw.data(), got}));
+                                : from_keyboard_->convert({buffer.data(), got}));
         }
         return pending_.serve(buffer);
     }

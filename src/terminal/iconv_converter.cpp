@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cerrno>
+#include <cstdio>
 
 namespace kurenagi {
 namespace {
@@ -35,7 +36,7 @@ std::string IconvConverter::convert(std::string_view bytes) {
     char* in = kept_.data();
     std::size_t in_left = kept_.size();
     while (in_left > 0) {
-        std::array<char, 4096> chunk;
+        std::array<char, BUFSIZ> chunk;  // any size does: the loop goes on until all is done
         char* to = chunk.data();
         std::size_t room = chunk.size();
         const std::size_t result = iconv(cd_.get(), &in, &in_left, &to, &room);
@@ -58,10 +59,10 @@ std::string IconvConverter::convert(std::string_view bytes) {
 // One character decoded into room for exactly one: what it took is its length. A byte that
 // starts no character at all is refused alone.
 std::size_t IconvConverter::refused_length(char* at, std::size_t left) {
-    std::array<char, 4> one{};
-    char* to = one.data();
+    char32_t one{};
+    char* to = reinterpret_cast<char*>(&one);
     std::size_t in_left = left;
-    std::size_t room = one.size();
+    std::size_t room = sizeof one;
     iconv(measure_.get(), &at, &in_left, &to, &room);
     const std::size_t length = left - in_left;
     return length == 0 ? 1 : length;

@@ -3,10 +3,8 @@
 #include <langinfo.h>
 #include <poll.h>
 
-#include <array>
 #include <cerrno>
 #include <clocale>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -18,13 +16,15 @@
 namespace kurenagi {
 namespace {
 
-bool would_block(int error) { return error == EAGAIN || error == EWOULDBLOCK; }
+// A descriptor left non-blocking by whoever started the game has nothing ready yet. (Where
+// EWOULDBLOCK is a number of its own, only sockets give it, and no player types into one.)
+bool would_block(int error) { return error == EAGAIN; }
 
-// Sleeps until the descriptor is ready, or a signal came; the read or write that follows
-// tells what it found, and waits again if need be.
+// Sleeps, for as long as it takes, until the descriptor is ready or a signal came; the read
+// or write that follows tells what it found, and waits again if need be.
 void wait_for(int fd, short events) {
-    pollfd ready{fd, events, 0};
-    ::poll(&ready, 1, -1);
+    pollfd ready{.fd = fd, .events = events, .revents = {}};
+    ::ppoll(&ready, 1, nullptr, nullptr);
 }
 
 std::string failure(const char* what) { return std::string(what) + ": " + std::strerror(errno); }
@@ -34,7 +34,7 @@ std::string failure(const char* what) { return std::string(what) + ": " + std::s
 std::size_t PosixTerminal::read(std::span<char> buffer) {
     for (;;) {
         const ssize_t got = ::read(input_, buffer.data(), buffer.size());
-        if (got >= 0) {
+        if (got != -1) {
             return static_cast<std::size_t>(got);
         }
         if (would_block(errno)) {
@@ -50,25 +50,21 @@ std::size_t PosixTerminal::read(std::span<char> buffer) {
 void PosixTerminal::write(std::string_view bytes) {
     while (!bytes.empty()) {
         const ssize_t put = ::write(output_, bytes.data(), bytes.size());
-        if (put > 0) {
+        if (put != -1) {
             bytes.remove_prefix(static_cast<std::size_t>(put));
-        } else if (put < 0 && would_block(errno)) {
+        } else if (would_block(errno)) {
             wait_for(output_, POLLOUT);
-        } else if (put == 0 || errno != EINTR) {
+        } else if (errno != EINTR) {
             throw TerminalFailed(failure("cannot write to standard output"));
         }
     }
 }
 
-// A complaint is one short line, put together in place: it may come when nothing else works.
+// A complaint is one line, written at once so that it is never torn apart.
 void PosixTerminal::complain(std::string_view message) {
-    std::array<char, 512> line{};
-    // A message too long for the line is cut short; nothing else can go wrong here.
-    static_cast<void>(std::snprintf(line.data(), line.size(), "kurenagi: %.*s\n",
-                                    static_cast<int>(message.size()), message.data()));
-    const std::string_view text(line.data());
+    const std::string line = "kurenagi: " + std::string(message) + "\n";
     // Nothing more can be done if even standard error is gone.
-    [[maybe_unused]] const ssize_t ignored = ::write(errors_, text.data(), text.size());
+    [[maybe_unused]] const ssize_t ignored = ::write(errors_, line.data(), line.size());
 }
 
 namespace {
