@@ -42,12 +42,9 @@ public:
         largest_write = std::max(largest_write, bytes.size());
     }
 
-    void complain(std::string_view message) override { complaints += message; }
-
-    [[nodiscard]] const std::string& keys() const { return input_; }
+    void complain(std::string_view /*message*/) override {}
 
     std::string output;
-    std::string complaints;
     int writes = 0;
     std::size_t largest_write = 0;
     // What the player had on screen each time the game waited for input.
@@ -58,15 +55,5 @@ private:
     Delivery delivery_;
     std::size_t taken_ = 0;
 };
-
-// Plays the whole game on the given keystrokes and returns what it wrote.
-inline std::string play_on(std::string input) {
-    MemoryTerminal terminal(std::move(input));
-    const int status = play(terminal);
-    if (status != 0) {
-        return "exit status " + std::to_string(status);
-    }
-    return terminal.output;
-}
 
 }  // namespace kurenagi::testing

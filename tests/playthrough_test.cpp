@@ -23,6 +23,15 @@ TEST(Playthroughs, ShowTheirRecordedScreens) {
     }
 }
 
+// Input that ends anywhere at all ends the run, never in a wait or a loop.
+TEST(Playthroughs, CutShortAtEveryByte) {
+    const std::string keys = recorded("reckless-player").keys;
+    for (std::size_t size = 0; size <= keys.size(); ++size) {
+        MemoryTerminal terminal(keys.substr(0, size));
+        EXPECT_EQ(play(terminal), 0) << size;
+    }
+}
+
 TEST(Playthroughs, WritesOnlyWhenWaiting) {
     const Playthrough full = recorded("full-playthrough");
     // Fed in one piece, as through a pipe: the notice before the first read, the rest before

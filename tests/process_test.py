@@ -1,6 +1,7 @@
 #!/usr/bin/python3
-# The built game as its own process: through pipes, as a script or another program drives it,
-# and on pseudo-terminals, as a player meets it, in every locale. The paths come from ctest:
+# The built game as its own process: on pipes that are slow or fail, as a script or another
+# program may give it (tests/replay.sh plays the recorded cases through plain pipes), and on
+# pseudo-terminals, as a player meets it, in every locale. The paths come from ctest:
 # KURENAGI_GAME, KURENAGI_CASES (the recorded playthroughs in code page 932), KURENAGI_LOCALES
 # (where an EUC-JP locale was made); .ci/windows names KURENAGI_WINDOWS_GAME for the Wine test.
 import fcntl
@@ -43,26 +44,16 @@ def nonblocking(fd):
 
 
 class Pipes(unittest.TestCase):
-    def test_playthroughs_show_their_recorded_screens(self):
-        # A pipe gets the story's own bytes, even in a UTF-8 locale.
-        with open(f"{CASES}/index") as index:
-            names = index.read().split()
-        self.assertGreaterEqual(len(names), 30)
-        for name in names:
-            keys, screen = recorded(name)
-            game = run(keys, ["LC_ALL=C.UTF-8"])
-            self.assertEqual((game.returncode, game.stdout, game.stderr), (0, screen, b""), name)
-
     def test_non_blocking_input_waits_for_keys_that_come_late(self):
         keys, screen = recorded("full-playthrough")
         before = child_seconds()
         game = subprocess.Popen([GAME], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
                                 preexec_fn=nonblocking(0))
         shown = os.read(game.stdout.fileno(), 1 << 16)
-        time.sleep(0.5)
+        time.sleep(1)
         rest, _ = game.communicate(keys)
         self.assertEqual((game.returncode, shown + rest), (0, screen))
-        self.assertLess(child_seconds() - before, 0.2)  # it slept while it waited
+        self.assertLess(child_seconds() - before, 0.15)  # it slept while it waited
 
     def test_non_blocking_output_to_a_slow_reader_loses_nothing(self):
         # Refused answers at the first move menu: megabytes the pipe takes slowly.
@@ -72,7 +63,7 @@ class Pipes(unittest.TestCase):
         before = child_seconds()
         game.stdin.write(keys)  # all the keys fit in the pipe: nobody reads the screen yet
         game.stdin.close()
-        time.sleep(0.5)
+        time.sleep(1)
         shown, errors = game.stdout.read(), game.stderr.read()
         game.wait()
         self.assertLess(child_seconds() - before, 0.3)  # it slept while the pipe was full

@@ -76,27 +76,22 @@ TEST(LineCooking, CrLfIsOneLineFeedAndCtrlZEndsAConsole) {
 
 TEST(LineCooking, CharactersAreKeptWholeAcrossPieces) {
     const std::string yama = "山";  // 0x8E 0x52: a lead byte, then a trail byte
-    EXPECT_EQ(whole_cp932_length("ab" + yama), 4U);
-    EXPECT_EQ(whole_cp932_length("ab" + yama.substr(0, 1)), 2U);
-    EXPECT_EQ(whole_cp932_length(yama.substr(0, 1) + yama.substr(0, 1)), 2U);  // a trail byte
-    EXPECT_EQ(whole_cp932_length("ｱ\xFD"), 2U);  // half-width and bytes no character begins with
-    EXPECT_EQ(whole_cp932_length(""), 0U);
-    // The edges of the two ranges of first bytes.
-    for (const auto& [byte, whole] : {std::pair{"\x80", 1U},
-                                      {"\x81", 0U},
-                                      {"\x9F", 0U},
-                                      {"\xA0", 1U},
-                                      {"\xDF", 1U},
-                                      {"\xE0", 0U},
-                                      {"\xFC", 0U}}) {
-        EXPECT_EQ(whole_cp932_length(byte), whole) << byte;
+    const std::string lead = yama.substr(0, 1);
+    // Half-width kana and bytes that begin no character stand alone; so do the bytes just
+    // outside the two ranges of first bytes.
+    const std::vector<std::pair<std::string, std::size_t>> cp932 = {
+        {"ab" + yama, 4}, {"ab" + lead, 2}, {lead + lead, 2}, {"ｱ\xFD", 2},
+        {"", 0},          {"\x80", 1},      {"\x81", 0},      {"\x9F", 0},
+        {"\xA0", 1},      {"\xDF", 1},      {"\xE0", 0},      {"\xFC", 0}};
+    for (const auto& [bytes, whole] : cp932) {
+        EXPECT_EQ(whole_cp932_length(bytes), whole) << bytes;
     }
-    EXPECT_EQ(whole_utf16_length(u"\xD7FF"), 1U);
-    EXPECT_EQ(whole_utf16_length(u"\xD800"), 0U);
-    EXPECT_EQ(whole_utf16_length(u"山\xD83D"), 1U);
-    EXPECT_EQ(whole_utf16_length(u"山\xD83D\xDE00"), 3U);
-    EXPECT_EQ(whole_utf16_length(u"\xDBFF"), 0U);
-    EXPECT_EQ(whole_utf16_length(u"\xDC00"), 1U);
+    const std::vector<std::pair<std::u16string, std::size_t>> utf16 = {
+        {u"\xD7FF", 1},         {u"\xD800", 0}, {u"山\xD83D", 1},
+        {u"山\xD83D\xDE00", 3}, {u"\xDBFF", 0}, {u"\xDC00", 1}};
+    for (const auto& [text, whole] : utf16) {
+        EXPECT_EQ(whole_utf16_length(text), whole);
+    }
 }
 
 }  // namespace

@@ -53,8 +53,11 @@ private:
 
 std::unique_ptr<Terminal> speak(const std::string& codeset, std::unique_ptr<Terminal>& device) {
     auto to_screen = IconvConverter::open(codeset, "CP932");
+    if (!to_screen) {
+        return nullptr;
+    }
     auto from_keyboard = IconvConverter::open("CP932", codeset);
-    if (!to_screen || !from_keyboard) {
+    if (!from_keyboard) {
         return nullptr;
     }
     return std::make_unique<ConvertingTerminal>(std::move(device), std::move(to_screen),

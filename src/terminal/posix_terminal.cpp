@@ -3,6 +3,7 @@
 #include <langinfo.h>
 #include <poll.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <clocale>
 #include <cstdlib>
@@ -34,13 +35,12 @@ std::string failure(const char* what) { return std::string(what) + ": " + std::s
 std::size_t PosixTerminal::read(std::span<char> buffer) {
     for (;;) {
         const ssize_t got = ::read(input_, buffer.data(), buffer.size());
-        if (got != -1) {
-            return static_cast<std::size_t>(got);
+        // A terminal that hung up reads as the end of the input: nobody is left to type.
+        if (got != -1 || errno == EIO) {
+            return static_cast<std::size_t>(std::max<ssize_t>(got, 0));
         }
         if (would_block(errno)) {
             wait_for(input_, POLLIN);
-        } else if (errno == EIO) {
-            return 0;  // the terminal hung up: nobody is left to type
         } else if (errno != EINTR) {
             throw TerminalFailed(failure("cannot read standard input"));
         }

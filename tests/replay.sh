@@ -1,0 +1,35 @@
+#!/bin/sh
+# Plays every recorded case through a built game and compares what it writes, byte for byte,
+# with the recorded screen; nothing may go to standard error. The game may run inside
+# another program, as Wine and node run theirs. With --crlf, every line ends in CR LF. With
+# --fail=ERRNO, every other read of the keys and write of the screen fails with ERRNO
+# first (strace injects the failure), as signals and non-blocking descriptors make them fail.
+#
+#     tests/replay.sh CASES [--crlf | --fail=ERRNO] GAME [ARGUMENTS...]
+set -eu
+cases=$1
+shift
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+fail() { echo "replay: $*" >&2 && exit 1; }
+lines=""
+case $1 in
+  --crlf) lines='s/$/\r/' && shift ;;
+  --fail=*)
+    errno=${1#--fail=} && shift
+    touch "$work/keys" "$work/screen"
+    set -- strace -f -o /dev/null -P "$work/keys" -P "$work/screen" -e trace=read,write \
+      -e "inject=read,write:error=$errno:when=1+2" "$@" ;;
+esac
+
+count=0
+for keys in "$cases"/*.keys; do
+  name=$(basename "$keys" .keys)
+  sed "$lines" "$keys" >"$work/keys"
+  "$@" <"$work/keys" >"$work/screen" 2>"$work/errors" || fail "$name: exit status $?"
+  cmp -s "${keys%.keys}.screen" "$work/screen" || fail "$name: other bytes than recorded"
+  [ ! -s "$work/errors" ] || fail "$name: $(cat "$work/errors")"
+  count=$((count + 1))
+done
+[ "$count" -ge 30 ] || fail "only $count cases in $cases"
+echo "replay: $count cases show their recorded screens"
