@@ -4,8 +4,10 @@
 #include <poll.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <clocale>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -60,11 +62,16 @@ void PosixTerminal::write(std::string_view bytes) {
     }
 }
 
-// A complaint is one line, written at once so that it is never torn apart.
+// A complaint is one short line, put together in place and written at once, so that it is
+// never torn apart.
 void PosixTerminal::complain(std::string_view message) {
-    const std::string line = "kurenagi: " + std::string(message) + "\n";
+    std::array<char, 512> line{};
+    // A message too long for the line is cut short; nothing else can go wrong here.
+    static_cast<void>(std::snprintf(line.data(), line.size(), "kurenagi: %.*s\n",
+                                    static_cast<int>(message.size()), message.data()));
+    const std::string_view text(line.data());
     // Nothing more can be done if even standard error is gone.
-    [[maybe_unused]] const ssize_t ignored = ::write(errors_, line.data(), line.size());
+    [[maybe_unused]] const ssize_t ignored = ::write(errors_, text.data(), text.size());
 }
 
 namespace {
