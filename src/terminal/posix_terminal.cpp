@@ -23,11 +23,11 @@ namespace {
 // EWOULDBLOCK is a number of its own, only sockets give it, and no player types into one.)
 bool would_block(int error) { return error == EAGAIN; }
 
-// Sleeps, for as long as it takes, until the descriptor is ready or a signal came; the read
-// or write that follows tells what it found, and waits again if need be.
+// Sleeps, for as long as it takes (a negative timeout), until the descriptor is ready or a
+// signal came; the read or write that follows tells what it found, and waits again if need be.
 void wait_for(int fd, short events) {
     pollfd ready{.fd = fd, .events = events, .revents = {}};
-    ::ppoll(&ready, 1, nullptr, nullptr);
+    ::poll(&ready, 1, -1);
 }
 
 std::string failure(const char* what) { return std::string(what) + ": " + std::strerror(errno); }
