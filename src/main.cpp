@@ -1,7 +1,23 @@
+#include <cstdio>
+#include <cstdlib>
+#include <new>
+
 #include "story/driver.hpp"
 #include "terminal/standard_terminal.hpp"
 
+namespace {
+
+// Memory that runs out is said at once, where it runs out: a std::bad_alloc thrown from
+// there could itself find no memory, and would end the run in std::terminate.
+[[noreturn]] void out_of_memory() {
+    std::fputs("kurenagi: out of memory\n", stderr);
+    std::_Exit(1);
+}
+
+}  // namespace
+
 int main() {
+    std::set_new_handler(out_of_memory);
     const auto terminal = kurenagi::open_standard_terminal();
     return kurenagi::play(*terminal);
 }

@@ -16,6 +16,7 @@ import tty
 import unittest
 
 GAME, CASES = os.environ["KURENAGI_GAME"], os.environ["KURENAGI_CASES"]
+SANITIZED = os.environ.get("KURENAGI_SANITIZED") == "ON"
 LOCALE_VARIABLES = ("LC_ALL", "LC_CTYPE", "LANG", "LANGUAGE", "LOCPATH")
 
 
@@ -65,6 +66,35 @@ class Pipes(unittest.TestCase):
         self.assertLess(waited - (child_seconds() - before - waited), 0.1)
         self.assertGreater(len(shown), 3_000_000)
         self.assertEqual((game.returncode, shown, errors), (0, at_once.stdout, b""))
+
+    # A wait that could not be made was once tried again at once, at full CPU, for ever.
+    @unittest.skipIf(SANITIZED, "the sanitizers' own checks need descriptors")
+    def test_a_wait_that_fails_is_a_failure_not_a_spin(self):
+        reader, writer = os.pipe()
+        game = subprocess.Popen([GAME], stdin=reader, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                                preexec_fn=nonblocking)
+        os.read(game.stdout.fileno(), 1 << 16)  # the notice: the game waits in poll now
+        resource.prlimit(game.pid, resource.RLIMIT_NOFILE, (0, 0))  # no poll can be made now
+        os.write(writer, b"\n")
+        self.assertEqual(game.wait(timeout=10), 1)
+        self.assertEqual(game.stderr.read(), b"kurenagi: cannot read standard input: Invalid argument\n")
+        os.close(reader)
+        os.close(writer)
+
+    # Memory that ran out once ended in std::terminate (status 134). Every address-space limit
+    # from the smallest the game loads in upwards: it plays, or says why not.
+    @unittest.skipIf(SANITIZED, "the sanitizers need the address space")
+    def test_out_of_memory_is_said(self):
+        keys, _ = recorded("full-playthrough")
+        said = set()
+        for limit in range(2 << 20, 16 << 20, 64 << 10):
+            def limited():
+                resource.setrlimit(resource.RLIMIT_AS, (limit, limit))
+            game = run(keys, preexec_fn=limited, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+            if game.returncode != 127:  # 127: the loader could not even map the C library
+                said.add((game.returncode, game.stderr))
+        self.assertIn((1, b"kurenagi: out of memory\n"), said)
+        self.assertLessEqual(said, {(0, b""), (1, b"kurenagi: out of memory\n")})
 
     def test_failures_are_never_a_success(self):
         keys, _ = recorded("full-playthrough")
@@ -132,6 +162,7 @@ class PseudoTerminal(unittest.TestCase):
                 (["LC_ALL=", "LANG=C"], "utf-8"),
                 (["LANG=POSIX"], "utf-8"),
                 (["LANG=ja_JP"], "utf-8"),  # neither installed nor naming its codeset
+                (["LANG=C.ASCII//IGNORE"], "utf-8"),  # once a fault before the first screen
                 ([], "utf-8"),
                 ([f"LOCPATH={os.environ['KURENAGI_LOCALES']}", "LANG=ja_JP.EUC-JP"], "euc-jp"),
                 (["LANG=ja_JP.SJIS"], "cp932")]:

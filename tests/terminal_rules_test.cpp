@@ -29,6 +29,9 @@ TEST(ScreenEncoding, CodesetForEveryKindOfLocale) {
         {{nullptr, nullptr, "en_US.US-ASCII"}, nullptr, "UTF-8"},
         {{nullptr, nullptr, "ja_JP"}, nullptr, "ja_JP"},
         {{nullptr, nullptr, nullptr}, nullptr, "UTF-8"},
+        // An iconv suffix is no part of the codeset (it once sent the converter past its input).
+        {{nullptr, nullptr, "en_US.ISO-8859-1//IGNORE"}, nullptr, "ISO-8859-1"},
+        {{"C.ASCII//TRANSLIT", nullptr, nullptr}, nullptr, "UTF-8"},
     };
     for (const auto& [variables, installed, codeset] : cases) {
         const auto name = locale_name(variables[0], variables[1], variables[2]);
@@ -44,6 +47,13 @@ TEST(ScreenEncoding, CodePage932UnderAnyOfItsNames) {
     for (const char* name : {"UTF-8", "EUC-JP", "CP9320", "", "ISO-2022-JP"}) {
         EXPECT_FALSE(is_code_page_932(name)) << name;
     }
+}
+
+TEST(ScreenEncoding, EucJpScreensTryMicrosoftsVariantFirstAndUtf8Last) {
+    using Codesets = std::vector<std::string>;
+    EXPECT_EQ(screen_codesets("eucJP"), (Codesets{"EUC-JP-MS", "eucJP", "UTF-8"}));
+    EXPECT_EQ(screen_codesets("EUC-JP"), (Codesets{"EUC-JP-MS", "EUC-JP", "UTF-8"}));
+    EXPECT_EQ(screen_codesets("ISO-2022-JP"), (Codesets{"ISO-2022-JP", "UTF-8"}));
 }
 
 TEST(LineCooking, CrLfIsOneLineFeedAndCtrlZEndsAConsole) {
@@ -91,6 +101,22 @@ TEST(LineCooking, CharactersAreKeptWholeAcrossPieces) {
         {u"山\xD83D\xDE00", 3}, {u"\xDBFF", 0}, {u"\xDC00", 1}};
     for (const auto& [text, whole] : utf16) {
         EXPECT_EQ(whole_utf16_length(text), whole);
+    }
+}
+
+// A character outside the Basic Multilingual Plane typed at a Windows console once cost two
+// "?", and so two of a name's nine bytes.
+TEST(LineCooking, SurrogatePairIsOneRefusal) {
+    const std::vector<std::pair<std::u16string, std::u16string>> cases = {
+        {u"a\xD83D\xDE00"
+         u"b",
+         u"a?b"},
+        {u"\xD83D\xDE00\xD83D\xDE00", u"??"},
+        {u"\xDE00\xD83D", u"\xDE00\xD83D"},  // halves alone are left to Windows
+        {u"山\xD83D", u"山\xD83D"},
+    };
+    for (const auto& [typed, one] : cases) {
+        EXPECT_EQ(pairs_as_one_refusal(typed), one);
     }
 }
 

@@ -77,7 +77,8 @@ class Run {
     screenArea.append(echo);
     screenArea.scrollTop = screenArea.scrollHeight;
     encoder = encoder || makeEncoder();
-    this.keys.push(...encoder(text));
+    // One by one: a pasted line may hold more bytes than a call takes arguments.
+    for (const byte of encoder(text)) this.keys.push(byte);
     this.deliver();
   }
 

@@ -16,7 +16,8 @@ public:
 
     ~ConvertingTerminal() override {
         try {
-            // A character the story left unfinished still shows, as "?".
+            // A character the story left unfinished still shows, as "?", and the shell that
+            // takes the screen over finds it in its initial shift state.
             if (const std::string rest = to_screen_->finish(); !rest.empty()) {
                 device_->write(rest);
             }
@@ -28,6 +29,11 @@ public:
     // The device's keys land in the console's buffer first; converted, they may be longer.
     std::size_t read(std::span<char> buffer) override {
         while (pending_.empty() && !ended_) {
+            // While the player types, the screen is in its initial shift state: the terminal's
+            // echo of a digit must read as a digit.
+            if (const std::string shift = to_screen_->unshift(); !shift.empty()) {
+                device_->write(shift);
+            }
             const std::size_t got = device_->read(buffer);
             ended_ = got == 0;
             pending_.add(ended_ ? from_keyboard_->finish()

@@ -10,7 +10,7 @@ namespace kurenagi {
 
 // One direction of conversion between two codesets, piece by piece. A character cut short at
 // the end of a piece is kept until the rest comes with the next one; a character the other
-// side lacks, or a broken one, becomes one "?".
+// side lacks, or a broken one, becomes one "?", written in the codeset's initial shift state.
 class IconvConverter {
 public:
     // Null if the C library cannot convert from `from` to `to`.
@@ -19,8 +19,13 @@ public:
     // Converts `bytes` after whatever was kept from last time.
     std::string convert(std::string_view bytes);
 
+    // What brings a stateful codeset (ISO-2022-JP and the like) back to its initial shift
+    // state, so that whatever comes next on the screen, from the story or from the terminal's
+    // own echo, reads as plain text. Empty for the codesets that have no state.
+    std::string unshift();
+
     // What is left when no more pieces will come: a character cut short shows as "?".
-    [[nodiscard]] std::string finish() const { return kept_.empty() ? "" : "?"; }
+    std::string finish();
 
 private:
     using Handle = std::unique_ptr<void, int (*)(iconv_t)>;
@@ -28,6 +33,7 @@ private:
     IconvConverter(Handle convert, Handle measure)
         : cd_(std::move(convert)), measure_(std::move(measure)) {}
 
+    std::string refused();
     std::size_t refused_length(char* at, std::size_t left);
 
     Handle cd_;

@@ -40,4 +40,16 @@ std::size_t whole_utf16_length(std::u16string_view text) {
     return split ? text.size() - 1 : text.size();
 }
 
+std::u16string pairs_as_one_refusal(std::u16string_view text) {
+    const auto high = [](char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; };
+    const auto low = [](char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; };
+    std::u16string one;
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        const bool pair = high(text[at]) && at + 1 < text.size() && low(text[at + 1]);
+        one += pair ? u'?' : text[at];
+        at += pair ? 1 : 0;
+    }
+    return one;
+}
+
 }  // namespace kurenagi

@@ -23,18 +23,23 @@ namespace {
 // EWOULDBLOCK is a number of its own, only sockets give it, and no player types into one.)
 bool would_block(int error) { return error == EAGAIN; }
 
+std::string failure(const char* what) { return std::string(what) + ": " + std::strerror(errno); }
+
 // Sleeps, for as long as it takes (a negative timeout), until the descriptor is ready or a
 // signal came; the read or write that follows tells what it found, and waits again if need be.
-void wait_for(int fd, short events) {
+// A wait that cannot be made is a failure like the read or write it waits for: trying again
+// at once would spin without end.
+void wait_for(int fd, short events, const char* what) {
     pollfd ready{.fd = fd, .events = events, .revents = {}};
-    ::poll(&ready, 1, -1);
+    if (::poll(&ready, 1, -1) == -1 && errno != EINTR) {
+        throw TerminalFailed(failure(what));
+    }
 }
-
-std::string failure(const char* what) { return std::string(what) + ": " + std::strerror(errno); }
 
 }  // namespace
 
 std::size_t PosixTerminal::read(std::span<char> buffer) {
+    static constexpr const char* cannot = "cannot read standard input";
     for (;;) {
         const ssize_t got = ::read(input_, buffer.data(), buffer.size());
         // A terminal that hung up reads as the end of the input: nobody is left to type.
@@ -42,22 +47,23 @@ std::size_t PosixTerminal::read(std::span<char> buffer) {
             return static_cast<std::size_t>(std::max<ssize_t>(got, 0));
         }
         if (would_block(errno)) {
-            wait_for(input_, POLLIN);
+            wait_for(input_, POLLIN, cannot);
         } else if (errno != EINTR) {
-            throw TerminalFailed(failure("cannot read standard input"));
+            throw TerminalFailed(failure(cannot));
         }
     }
 }
 
 void PosixTerminal::write(std::string_view bytes) {
+    static constexpr const char* cannot = "cannot write to standard output";
     while (!bytes.empty()) {
         const ssize_t put = ::write(output_, bytes.data(), bytes.size());
         if (put != -1) {
             bytes.remove_prefix(static_cast<std::size_t>(put));
         } else if (would_block(errno)) {
-            wait_for(output_, POLLOUT);
+            wait_for(output_, POLLOUT, cannot);
         } else if (errno != EINTR) {
-            throw TerminalFailed(failure("cannot write to standard output"));
+            throw TerminalFailed(failure(cannot));
         }
     }
 }
@@ -96,8 +102,7 @@ std::unique_ptr<Terminal> open_standard_terminal() {
     if (is_code_page_932(codeset)) {
         return device;
     }
-    // A codeset the C library cannot convert to is no use on a screen; UTF-8 most likely is.
-    for (const std::string& choice : {codeset, std::string("UTF-8")}) {
+    for (const std::string& choice : screen_codesets(codeset)) {
         if (auto converted = speak(choice, device)) {
             return converted;
         }

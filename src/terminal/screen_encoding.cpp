@@ -42,13 +42,23 @@ std::string_view locale_name(const char* lc_all, const char* lc_ctype, const cha
 }
 
 std::string terminal_codeset(std::string_view name, const char* installed) {
-    const std::string codeset =
-        installed != nullptr ? installed : std::string(codeset_in_name(name));
+    std::string codeset = installed != nullptr ? installed : std::string(codeset_in_name(name));
+    // "ISO-8859-1//TRANSLIT" asks iconv for a way of converting, not for another codeset.
+    codeset.erase(std::min(codeset.find('/'), codeset.size()));
     if (codeset.empty() ||
         is_one_of(codeset, {"C", "POSIX", "ASCII", "USASCII", "ANSIX341968", "ISO646US", "646"})) {
         return "UTF-8";
     }
     return is_one_of(codeset, {"UTF8"}) ? "UTF-8" : codeset;
+}
+
+std::vector<std::string> screen_codesets(const std::string& codeset) {
+    // glibc's EUC-JP maps a few characters that both sides have (～ − ∥ ￠ ￡ ￢) unlike code
+    // page 932; Microsoft's variant maps them as code page 932 does.
+    if (is_one_of(codeset, {"EUCJP", "UJIS"})) {
+        return {"EUC-JP-MS", codeset, "UTF-8"};
+    }
+    return {codeset, "UTF-8"};
 }
 
 bool is_code_page_932(std::string_view codeset) {

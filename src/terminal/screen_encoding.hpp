@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kurenagi {
 
@@ -15,6 +16,11 @@ std::string_view locale_name(const char* lc_all, const char* lc_ctype, const cha
 // show Japanese at all (C, POSIX: ASCII) gets UTF-8, which every terminal emulator in use
 // today speaks.
 std::string terminal_codeset(std::string_view name, const char* installed);
+
+// The codesets to try for a screen that speaks `codeset`, best first: the first the C library
+// can convert to is the one. A codeset it cannot convert is no use on a screen; UTF-8 most
+// likely is, so it comes last.
+std::vector<std::string> screen_codesets(const std::string& codeset);
 
 // Code page 932 under any of its names: the story's bytes need no conversion.
 bool is_code_page_932(std::string_view codeset);

@@ -47,7 +47,8 @@ std::u16string from_code_page_932(std::string_view bytes) {
     return text;
 }
 
-std::string to_code_page_932(std::u16string_view text) {
+std::string to_code_page_932(std::u16string_view typed) {
+    const std::u16string text = pairs_as_one_refusal(typed);
     const int size = static_cast<int>(text.size());
     const auto* chars = reinterpret_cast<const wchar_t*>(text.data());
     std::string bytes(text.size() * 2, '\0');
