@@ -1,0 +1,107 @@
+// The terminal layer's plain rules on arbitrary bytes: line cooking and pending input give
+// the same keys however the pieces fall, and the reading of locale names and codesets takes
+// any name without fault.
+
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <array>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "terminal/line_cooking.hpp"
+#include "terminal/pending_input.hpp"
+#include "terminal/screen_encoding.hpp"
+
+namespace {
+
+void require(bool holds) {
+    if (!holds) {
+        std::abort();
+    }
+}
+
+void cook(FuzzedDataProvider& provider) {
+    const bool console = provider.ConsumeBool();
+    const std::string keys = provider.ConsumeRandomLengthString();
+    kurenagi::LineCooker whole(console);
+    const std::string at_once = whole.cook(keys) + whole.finish();
+    kurenagi::LineCooker cut(console);
+    std::string in_pieces;
+    for (std::size_t at = 0; at < keys.size();) {
+        const auto piece = provider.ConsumeIntegralInRange<std::size_t>(1, 8);
+        in_pieces += cut.cook(std::string_view(keys).substr(at, piece));
+        at += piece;
+    }
+    in_pieces += cut.finish();
+    require(in_pieces == at_once && cut.ended() == whole.ended());
+    require(whole.ended() == (console && keys.find('\x1A') != std::string::npos));
+}
+
+void serve(FuzzedDataProvider& provider) {
+    kurenagi::PendingInput pending;
+    std::string added;
+    std::string served;
+    std::array<char, 16> buffer{};
+    while (provider.remaining_bytes() > 0) {
+        if (provider.ConsumeBool()) {
+            const std::string piece = provider.ConsumeRandomLengthString(32);
+            pending.add(piece);
+            added += piece;
+        } else {
+            const auto room = provider.ConsumeIntegralInRange<std::size_t>(0, buffer.size());
+            served.append(buffer.data(), pending.serve(std::span(buffer.data(), room)));
+        }
+    }
+    while (!pending.empty()) {
+        served.append(buffer.data(), pending.serve(buffer));
+    }
+    require(served == added);
+}
+
+void name_the_screen(FuzzedDataProvider& provider) {
+    std::array<std::string, 4> values;
+    for (auto& value : values) {
+        value = provider.ConsumeRandomLengthString(64);
+    }
+    const auto pick = [&](std::size_t at) {
+        return provider.ConsumeBool() ? values.at(at).c_str() : nullptr;
+    };
+    const std::string_view name = kurenagi::locale_name(pick(0), pick(1), pick(2));
+    const std::string codeset = kurenagi::terminal_codeset(name, pick(3));
+    require(codeset.find('/') == std::string::npos);
+    require(kurenagi::screen_codesets(codeset).back() == "UTF-8");
+    static_cast<void>(kurenagi::is_code_page_932(codeset));
+}
+
+void measure(FuzzedDataProvider& provider) {
+    const std::string bytes = provider.ConsumeRandomLengthString();
+    require(kurenagi::whole_cp932_length(bytes) + 1 >= bytes.size());
+    std::u16string text;
+    while (provider.remaining_bytes() >= 2) {
+        text += provider.ConsumeIntegral<char16_t>();
+    }
+    require(kurenagi::whole_utf16_length(text) + 1 >= text.size());
+    require(kurenagi::pairs_as_one_refusal(text).size() <= text.size());
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    FuzzedDataProvider provider(data, size);
+    switch (provider.ConsumeIntegralInRange(0, 3)) {
+        case 0:
+            cook(provider);
+            break;
+        case 1:
+            serve(provider);
+            break;
+        case 2:
+            name_the_screen(provider);
+            break;
+        default:
+            measure(provider);
+            break;
+    }
+    return 0;
+}

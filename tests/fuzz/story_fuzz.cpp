@@ -1,0 +1,79 @@
+// The whole story on arbitrary keys. The first byte chooses how the keys arrive (a line at a
+// time, at once, a byte at a time) and what the screen speaks: the story's own code page, or
+// a codeset the converting terminal translates to and from. Every run must end, must never
+// ask the terminal again after it said the input ended, and must not crash.
+
+#include <array>
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "memory_terminal.hpp"
+#include "terminal/converting_terminal.hpp"
+
+namespace {
+
+using kurenagi::Terminal;
+using kurenagi::testing::MemoryTerminal;
+
+// Lent to the converting terminal, which owns its device; aborts on a read after the end,
+// which at a real terminal would wait for ever.
+class EndWatcher : public Terminal {
+public:
+    explicit EndWatcher(Terminal& device) : device_(device) {}
+    std::size_t read(std::span<char> buffer) override {
+        if (ended_) {
+            std::abort();
+        }
+        const std::size_t got = device_.read(buffer);
+        ended_ = got == 0;
+        return got;
+    }
+    void write(std::string_view bytes) override { device_.write(bytes); }
+    void complain(std::string_view message) override { device_.complain(message); }
+
+private:
+    Terminal& device_;
+    bool ended_ = false;
+};
+
+// Stateless and stateful, one byte and many, with refusals both ways.
+constexpr std::array codesets = {"",  // no conversion
+                                 "UTF-8",
+                                 "EUC-JP",
+                                 "EUC-JP-MS",
+                                 "ISO-2022-JP",
+                                 "ISO-2022-JP-3",
+                                 "SHIFT_JISX0213",
+                                 "EUC-JISX0213",
+                                 "GB18030",
+                                 "ISO-2022-CN-EXT",
+                                 "ISO-2022-KR",
+                                 "UTF-16",
+                                 "UTF-7",
+                                 "BIG5-HKSCS",
+                                 "ISO-8859-1",
+                                 "ASCII//IGNORE"};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size == 0) {
+        return -1;
+    }
+    const std::uint8_t choice = data[0];
+    const auto delivery = static_cast<MemoryTerminal::Delivery>(choice % 3);
+    const std::string codeset = codesets.at((choice / 3) % codesets.size());
+    MemoryTerminal memory(std::string(reinterpret_cast<const char*>(data) + 1, size - 1), delivery);
+    std::unique_ptr<Terminal> device = std::make_unique<EndWatcher>(memory);
+    std::unique_ptr<Terminal> terminal =
+        codeset.empty() ? std::move(device) : kurenagi::speak(codeset, device);
+    if (!terminal) {
+        std::abort();  // every codeset above is one glibc converts
+    }
+    if (kurenagi::play(*terminal) != 0) {
+        std::abort();  // memory never fails to take what the story writes
+    }
+    return 0;
+}
