@@ -11,19 +11,6 @@ namespace {
 // Bytes as a UTF-8 source file spells them, whatever the execution character set.
 std::string utf8(std::u8string_view text) { return {text.begin(), text.end()}; }
 
-// Lends a memory terminal to the converting one, which owns its device, so that the test can
-// still look at the device after the converting terminal is gone.
-class Borrowed : public Terminal {
-public:
-    explicit Borrowed(Terminal& device) : device_(device) {}
-    std::size_t read(std::span<char> buffer) override { return device_.read(buffer); }
-    void write(std::string_view bytes) override { device_.write(bytes); }
-    void complain(std::string_view message) override { device_.complain(message); }
-
-private:
-    Terminal& device_;
-};
-
 struct Device {
     explicit Device(std::string keys, const std::string& codeset = "UTF-8",
                     MemoryTerminal::Delivery delivery = MemoryTerminal::Delivery::by_line)
@@ -70,10 +57,6 @@ void expect_conversions(const std::vector<Conversion>& conversions) {
                 continue;
             }
             EXPECT_EQ(device.typed(), c.console);
-            // After the end the device is never asked again: a terminal would wait.
-            const std::size_t asked = device.memory.screens_at_wait.size();
-            EXPECT_EQ(device.terminal->read(std::span<char>()), 0U);
-            EXPECT_EQ(device.memory.screens_at_wait.size(), asked);
         }
     }
 }

@@ -56,4 +56,17 @@ private:
     std::size_t taken_ = 0;
 };
 
+// Lends a terminal to one that owns what it wraps, so that a test can still look at it after
+// the wrapper is gone.
+class Borrowed : public Terminal {
+public:
+    explicit Borrowed(Terminal& device) : device_(device) {}
+    std::size_t read(std::span<char> buffer) override { return device_.read(buffer); }
+    void write(std::string_view bytes) override { device_.write(bytes); }
+    void complain(std::string_view message) override { device_.complain(message); }
+
+private:
+    Terminal& device_;
+};
+
 }  // namespace kurenagi::testing

@@ -86,13 +86,16 @@ class Pipes(unittest.TestCase):
     @unittest.skipIf(SANITIZED, "the sanitizers need the address space")
     def test_out_of_memory_is_said(self):
         keys, _ = recorded("full-playthrough")
-        said = set()
-        for limit in range(2 << 20, 16 << 20, 64 << 10):
+        said, played = set(), 0
+        for limit in range(2 << 20, 64 << 20, 64 << 10):
             def limited():
                 resource.setrlimit(resource.RLIMIT_AS, (limit, limit))
             game = run(keys, preexec_fn=limited, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
             if game.returncode != 127:  # 127: the loader could not even map the C library
                 said.add((game.returncode, game.stderr))
+            played = played + 1 if game.returncode == 0 else 0
+            if played == 8:  # enough memory from here on
+                break
         self.assertIn((1, b"kurenagi: out of memory\n"), said)
         self.assertLessEqual(said, {(0, b""), (1, b"kurenagi: out of memory\n")})
 
@@ -114,15 +117,29 @@ class Pipes(unittest.TestCase):
                           b"kurenagi: cannot read standard input: Is a directory\n"))
 
 
-# A player at a pseudo-terminal, looking for texts as they appear.
+# What a shell shows once the game is over: whatever the terminal still held for it.
+SHELL = "shell read: "
+
+
+# A player at a pseudo-terminal, looking for texts as they appear. The game is started as a
+# shell starts it, or, with first=True, as the first process of its terminal, as a terminal
+# window or a desktop entry starts it.
 class Player:
-    def __init__(self, command, settings, raw=False, nohup=False):
+    def __init__(self, command, settings, raw=False, nohup=False, first=False):
         self.pid, self.fd = pty.fork()
         if self.pid == 0:
             if raw:
                 tty.setraw(0)  # no echo, no line editing: Enter arrives as CR
             if nohup:
                 signal.signal(signal.SIGHUP, signal.SIG_IGN)
+            if not first and os.fork() != 0:
+                status = os.waitstatus_to_exitcode(os.wait()[1])
+                held = os.read(0, 4096) if select.select([0], [], [], 0.5)[0] else b""
+                try:
+                    os.write(1, f"{SHELL}{held!r}\n".encode())
+                except OSError:
+                    pass  # the terminal is gone
+                os._exit(status & 0xFF)
             os.execve(command[0], command, environment(*settings))
         self.screen, self.seen = b"", 0
 
@@ -137,6 +154,10 @@ class Player:
                 return False
         self.seen = at + len(wanted)
         return True
+
+    def running(self):
+        time.sleep(0.3)
+        return os.waitpid(self.pid, os.WNOHANG) == (0, 0)
 
     def type(self, text, codeset="utf-8"):
         os.write(self.fd, text.encode(codeset))
@@ -182,6 +203,36 @@ class PseudoTerminal(unittest.TestCase):
             self.assertTrue(player.sees("選択肢を入力してください："))
             player.type("\x04")
             self.assertEqual(player.exit_status(), 0)
+
+    # The hidden scene's last line has no line feed: the shell's prompt once landed on it.
+    LAST_LINE = "「せっかく来たんだ、見ていってくれよ」"
+    WINDOW = "物語はここで終わりました。Enter キーでウィンドウを閉じます。"
+
+    def test_a_window_of_its_own_stays_until_enter(self):
+        for keys, last in (("\n58203\n\n\n", self.LAST_LINE + "\r\n"), ("x\n", "x\r\n")):
+            player = Player([GAME], ["LC_ALL=C.UTF-8"], first=True)
+            self.assertTrue(player.sees("お願いいたします"))
+            player.type(keys)
+            self.assertTrue(player.sees(f"{last}\r\n{self.WINDOW}"), keys)
+            self.assertTrue(player.running())
+            player.type("\n")
+            self.assertEqual(player.exit_status(), 0)
+        player = Player([GAME], ["LC_ALL=C.UTF-8"], first=True)
+        player.type("\n\x04")  # the end of the input at the title menu
+        self.assertTrue(player.sees(f"選択肢を入力してください：\r\n\r\n{self.WINDOW}"))
+        self.assertTrue(player.running())
+        player.type("\x04")
+        self.assertEqual(player.exit_status(), 0)
+
+    # Lines typed ahead once ran in the shell as commands.
+    def test_from_a_shell_the_story_ends_on_a_line_of_its_own_and_keeps_its_keys(self):
+        player = Player([GAME], ["LC_ALL=C.UTF-8"])
+        player.type("\n58203\n\n\nsecond\nthird\n")
+        self.assertTrue(player.sees(f"{self.LAST_LINE}\r\n{SHELL}b''"))
+        player = Player([GAME], ["LC_ALL=C.UTF-8"])
+        player.type("\n\x04")  # the end of the input at the title menu
+        self.assertTrue(player.sees(f"選択肢を入力してください：\r\n{SHELL}b''"))
+        self.assertEqual(player.exit_status(), 0)
 
     def test_a_hung_up_terminal_ends_the_input(self):
         player = Player([GAME], ["LC_ALL=C.UTF-8"], nohup=True)

@@ -28,7 +28,13 @@ public:
 
     // The device's keys land in the console's buffer first; converted, they may be longer.
     std::size_t read(std::span<char> buffer) override {
-        while (pending_.empty() && !ended_) {
+        while (pending_.empty()) {
+            // The end comes after whatever was left of the last character. It is passed on
+            // once: a terminal takes new keys after Ctrl-D, for whoever still asks.
+            if (ended_) {
+                ended_ = false;
+                return 0;
+            }
             // While the player types, the screen is in its initial shift state: the terminal's
             // echo of a digit must read as a digit.
             if (const std::string shift = to_screen_->unshift(); !shift.empty()) {
@@ -51,7 +57,7 @@ private:
     std::unique_ptr<IconvConverter> to_screen_;
     std::unique_ptr<IconvConverter> from_keyboard_;
     PendingInput pending_;
-    // A terminal that said the input ended must not be asked again: it would wait.
+    // The device said the input ended; the end is still to be passed on.
     bool ended_ = false;
 };
 

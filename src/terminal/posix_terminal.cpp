@@ -2,6 +2,7 @@
 
 #include <langinfo.h>
 #include <poll.h>
+#include <termios.h>
 
 #include <algorithm>
 #include <array>
@@ -12,6 +13,7 @@
 #include <cstring>
 #include <string>
 
+#include "terminal/closing_terminal.hpp"
 #include "terminal/converting_terminal.hpp"
 #include "terminal/screen_encoding.hpp"
 #include "terminal/standard_terminal.hpp"
@@ -87,15 +89,8 @@ const char* installed_codeset() {
     return std::setlocale(LC_CTYPE, "") == nullptr ? nullptr : ::nl_langinfo(CODESET);
 }
 
-}  // namespace
-
-// A player at a terminal reads it in the locale's encoding. Pipes and files get the story's
-// own bytes, whatever the locale.
-std::unique_ptr<Terminal> open_standard_terminal() {
-    std::unique_ptr<Terminal> device = std::make_unique<PosixTerminal>();
-    if (::isatty(STDOUT_FILENO) == 0) {
-        return device;
-    }
+// A player at a terminal reads it in the locale's encoding.
+std::unique_ptr<Terminal> for_the_screen(std::unique_ptr<Terminal> device) {
     const std::string_view name =
         locale_name(std::getenv("LC_ALL"), std::getenv("LC_CTYPE"), std::getenv("LANG"));
     const std::string codeset = terminal_codeset(name, installed_codeset());
@@ -108,6 +103,32 @@ std::unique_ptr<Terminal> open_standard_terminal() {
         }
     }
     return device;
+}
+
+}  // namespace
+
+// Pipes and files get the story's own bytes, whatever the locale, and nothing more, ever.
+std::unique_ptr<Terminal> open_standard_terminal() {
+    const bool screen = ::isatty(STDOUT_FILENO) != 0;
+    const bool keyboard = ::isatty(STDIN_FILENO) != 0;
+    std::unique_ptr<Terminal> device = std::make_unique<PosixTerminal>();
+    if (screen) {
+        device = for_the_screen(std::move(device));
+    }
+    if (!screen && !keyboard) {
+        return device;
+    }
+    Closing closing{
+        .end_the_line = screen,
+        // A terminal emulator or a desktop entry starts the game as the leader of the
+        // terminal's session; a shell starts it as one of its own.
+        .keep_the_window = screen && keyboard && ::tcgetsid(STDIN_FILENO) == ::getpid(),
+        .discard_typed_ahead = {},
+    };
+    if (keyboard) {
+        closing.discard_typed_ahead = [] { ::tcflush(STDIN_FILENO, TCIFLUSH); };
+    }
+    return closing_terminal(std::move(device), std::move(closing));
 }
 
 }  // namespace kurenagi

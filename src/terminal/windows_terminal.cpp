@@ -4,6 +4,7 @@
 #include <array>
 #include <string>
 
+#include "terminal/closing_terminal.hpp"
 #include "terminal/line_cooking.hpp"
 #include "terminal/pending_input.hpp"
 #include "terminal/standard_terminal.hpp"
@@ -64,10 +65,17 @@ std::string to_code_page_932(std::u16string_view typed) {
 // the C runtime's text mode cooks them.
 class WindowsTerminal : public Terminal {
 public:
-    WindowsTerminal() : cooker_(console_in_) {}
+    WindowsTerminal(bool console_in, bool console_out)
+        : console_in_(console_in), console_out_(console_out), cooker_(console_in) {}
 
     std::size_t read(std::span<char> buffer) override {
-        while (pending_.empty() && !ended_) {
+        while (pending_.empty()) {
+            // The end is passed on once: a console takes new lines after it, for whoever
+            // still asks.
+            if (ended_) {
+                ended_ = false;
+                return 0;
+            }
             const std::string piece = console_in_ ? read_console() : read_file();
             std::string keys = cooker_.cook(piece);
             ended_ = piece.empty() || cooker_.ended();
@@ -164,18 +172,39 @@ private:
 
     HANDLE input_ = GetStdHandle(STD_INPUT_HANDLE);
     HANDLE output_ = GetStdHandle(STD_OUTPUT_HANDLE);
-    bool console_in_ = is_console(input_);
-    bool console_out_ = is_console(output_);
+    bool console_in_;
+    bool console_out_;
     LineCooker cooker_;
     PendingInput pending_;
     std::string unwritten_;
     std::u16string unread_;
-    // A console that said the input ended must not be asked again: it would wait.
+    // The input ended; the end is still to be passed on.
     bool ended_ = false;
 };
 
 }  // namespace
 
-std::unique_ptr<Terminal> open_standard_terminal() { return std::make_unique<WindowsTerminal>(); }
+// Pipes and files get the story's own bytes and nothing more, ever.
+std::unique_ptr<Terminal> open_standard_terminal() {
+    HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+    const bool keyboard = is_console(input);
+    const bool screen = is_console(GetStdHandle(STD_OUTPUT_HANDLE));
+    auto terminal = std::make_unique<WindowsTerminal>(keyboard, screen);
+    if (!keyboard && !screen) {
+        return terminal;
+    }
+    // Explorer starts the game in a console of its own; a shell shares its console with it.
+    std::array<DWORD, 2> attached{};
+    const bool alone = GetConsoleProcessList(attached.data(), attached.size()) == 1;
+    Closing closing{
+        .end_the_line = screen,
+        .keep_the_window = screen && keyboard && alone,
+        .discard_typed_ahead = {},
+    };
+    if (keyboard) {
+        closing.discard_typed_ahead = [input] { FlushConsoleInputBuffer(input); };
+    }
+    return closing_terminal(std::move(terminal), std::move(closing));
+}
 
 }  // namespace kurenagi
