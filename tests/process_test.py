@@ -157,7 +157,7 @@ class Player:
 
     def running(self):
         time.sleep(0.3)
-        return os.waitpid(self.pid, os.WNOHANG) == (0, 0)
+        return os.waitid(os.P_PID, self.pid, os.WEXITED | os.WNOHANG | os.WNOWAIT) is None
 
     def type(self, text, codeset="utf-8"):
         os.write(self.fd, text.encode(codeset))
@@ -257,6 +257,21 @@ class WineConsole(unittest.TestCase):
         player.type("山田 太郎\r")
         self.assertTrue(player.sees("山田 太郎 であっていますか？"))
         os.kill(player.pid, 9)
+
+    # Explorer starts the game in a console of its own, which closes with it; cmd shares its
+    # console with the game.
+    def test_a_console_of_its_own_stays_until_enter(self):
+        game = ["/usr/lib/wine/wine64", os.environ["KURENAGI_WINDOWS_GAME"]]
+        for command, alone in ((game, True), (game[:1] + ["cmd", "/c"] + game[1:], False)):
+            player = Player(command, ["LANG=C.UTF-8"], raw=True, first=True)
+            self.assertTrue(player.sees("お願いいたします"))
+            player.type("x\r")
+            if alone:
+                self.assertTrue(player.sees(PseudoTerminal.WINDOW))
+                self.assertTrue(player.running())
+                player.type("\r")
+            self.assertEqual(player.exit_status(), 0)
+            self.assertEqual(PseudoTerminal.WINDOW.encode() in player.screen, alone, command)
 
 
 if __name__ == "__main__":
