@@ -88,6 +88,12 @@ TEST(ConvertingTerminal, RefusalAtTheEndOfAPieceReadsNothingPastIt) {
     });
 }
 
+// Found by fuzzing: glibc's CP949 takes a broken pair before it refuses it, so a broken byte
+// right after it went without its own "?" when both came in one piece.
+TEST(ConvertingTerminal, BrokenPairTakenBeforeItsRefusalLeavesTheNextByteItsOwnMark) {
+    expect_conversions({{from_keyboard, "CP949", "??x\n", "\xA2\xE8\xFFx\n"}});
+}
+
 // glibc's JIS X 0213 decoders give か and a combining mark, which code page 932 lacks, for
 // one code; the mark they hold must not block every key after it.
 TEST(ConvertingTerminal, HeldHalfOfACombiningPairLosesNoLaterKey) {

@@ -34,44 +34,47 @@ std::unique_ptr<IconvConverter> IconvConverter::open(const std::string& to,
         new IconvConverter(std::move(convert), std::move(measure)));
 }
 
+// Character by character, so that a refusal is always that of one known character: iconv
+// may refuse a character before or after it has taken its bytes, and may hold half of one.
 std::string IconvConverter::convert(std::string_view bytes) {
     kept_ += bytes;
     std::string out;
-    char* in = kept_.data();
-    std::size_t in_left = kept_.size();
-    // Where the last refusal started afresh. A refusal there again is the character at `in`
-    // itself; a refusal elsewhere may also be one the converter held from before (glibc's
-    // JIS X 0213 decoders hold the second half of a pair), which starting afresh drops.
-    const char* fresh_at = nullptr;
-    while (in_left > 0) {
-        std::array<char, BUFSIZ> chunk;  // any size does: the loop goes on until all is done
-        char* to = chunk.data();
-        std::size_t room = chunk.size();
-        const std::size_t result = iconv(cd_.get(), &in, &in_left, &to, &room);
-        out.append(chunk.data(), to);
-        if (!failed(result) || errno == E2BIG) {
-            continue;
-        }
-        if (errno == EINVAL) {
+    char* at = kept_.data();
+    for (std::size_t left = kept_.size(); left > 0;) {
+        const Character next = measure(at, left);
+        if (next.length == 0) {
             break;  // the rest of this character comes with the next piece
         }
-        if (in == fresh_at) {
-            const std::size_t skip = refused_length(in, in_left);
-            in += skip;
-            in_left -= skip;
-        } else {
-            out += refused();
-            fresh_at = in;
-        }
+        out += next.refused ? refused() : convert_one(at, next.length);
+        at += next.length;
+        left -= next.length;
     }
-    kept_.erase(0, kept_.size() - in_left);
+    kept_.erase(0, static_cast<std::size_t>(at - kept_.data()));
     return out;
 }
 
-// One "?" in the initial shift state, and a converter that starts afresh after it.
+std::string IconvConverter::convert_one(char* character, std::size_t length) {
+    std::string out;
+    for (;;) {
+        std::array<char, 64> chunk;  // any size does: the loop goes on until all is done
+        char* to = chunk.data();
+        std::size_t room = chunk.size();
+        const std::size_t result = iconv(cd_.get(), &character, &length, &to, &room);
+        out.append(chunk.data(), to);
+        if (!failed(result)) {
+            return out;
+        }
+        if (errno != E2BIG) {
+            return out + refused();
+        }
+    }
+}
+
+// One "?" in the initial shift state, and converters that start afresh after it.
 std::string IconvConverter::refused() {
     std::string out = unshift();
     start_afresh(cd_.get());
+    start_afresh(measure_.get());
     return out + '?';
 }
 
@@ -92,16 +95,28 @@ std::string IconvConverter::finish() {
     return rest + unshift();
 }
 
-// One character decoded into room for exactly one: what it took is its length. A byte that
-// starts no character at all is refused alone.
-std::size_t IconvConverter::refused_length(char* at, std::size_t left) {
-    start_afresh(measure_.get());
-    char32_t one{};
-    char* to = reinterpret_cast<char*>(&one);
-    std::size_t in_left = left;
-    std::size_t room = sizeof one;
-    iconv(measure_.get(), &at, &in_left, &to, &room);
-    return std::max<std::size_t>(left - in_left, 1);
+// The next character as the measuring converter, which keeps in step with the converting one,
+// decodes it into room for exactly one: what it took is its length. A shift sequence counts
+// as a character of its own; a byte that starts no character is refused alone.
+IconvConverter::Character IconvConverter::measure(char* at, std::size_t left) {
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        char32_t one{};
+        char* in = at;
+        std::size_t in_left = left;
+        char* to = reinterpret_cast<char*>(&one);
+        std::size_t room = sizeof one;
+        const std::size_t result = iconv(measure_.get(), &in, &in_left, &to, &room);
+        const std::size_t length = left - in_left;
+        // A decoder may take a character and then stop at a broken one after it.
+        const bool refused = failed(result) && errno == EILSEQ && room > 0;
+        if (length > 0 || refused || (failed(result) && errno == EINVAL)) {
+            return {.length = refused ? std::max<std::size_t>(length, 1) : length,
+                    .refused = refused};
+        }
+        // It gave the second half of a pair it held, which the converting one refused.
+        start_afresh(measure_.get());
+    }
+    return {.length = 1, .refused = true};
 }
 
 }  // namespace kurenagi

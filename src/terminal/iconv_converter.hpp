@@ -33,11 +33,17 @@ private:
     IconvConverter(Handle convert, Handle measure)
         : cd_(std::move(convert)), measure_(std::move(measure)) {}
 
+    struct Character {
+        std::size_t length;  // 0: cut short by the end of what there is
+        bool refused;        // bytes that start no character
+    };
+
+    Character measure(char* at, std::size_t left);
+    std::string convert_one(char* character, std::size_t length);
     std::string refused();
-    std::size_t refused_length(char* at, std::size_t left);
 
     Handle cd_;
-    // From the same codeset to UTF-32, to tell how long the character iconv refused is.
+    // From the same codeset to UTF-32, to tell where each character ends.
     Handle measure_;
     std::string kept_;
 };
