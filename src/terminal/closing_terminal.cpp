@@ -10,7 +10,7 @@ namespace {
 constexpr std::string_view window_closes =
     "\n物語はここで終わりました。Enter キーでウィンドウを閉じます。";
 
-class ClosingTerminal : public Terminal {
+class ClosingTerminal final : public Terminal {
 public:
     ClosingTerminal(std::unique_ptr<Terminal> terminal, Closing closing)
         : terminal_(std::move(terminal)), closing_(std::move(closing)) {}
@@ -63,7 +63,8 @@ public:
 private:
     void end_the_line() {
         if (!at_line_start_) {
-            write("\n");
+            terminal_->write("\n");
+            at_line_start_ = true;
         }
     }
 
