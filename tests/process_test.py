@@ -63,7 +63,9 @@ class Pipes(unittest.TestCase):
         waited = child_seconds() - before
         at_once = run(keys)
         # It slept while it waited: hardly more work than with every key there from the start.
-        self.assertLess(waited - (child_seconds() - before - waited), 0.1)
+        # (A busy wait would burn the two seconds it waited; half a second leaves room for a
+        # busy machine and the sanitizers.)
+        self.assertLess(waited - (child_seconds() - before - waited), 0.5)
         self.assertGreater(len(shown), 3_000_000)
         self.assertEqual((game.returncode, shown, errors), (0, at_once.stdout, b""))
 
@@ -195,15 +197,6 @@ class PseudoTerminal(unittest.TestCase):
             os.kill(player.pid, 9)
             player.exit_status()
 
-    def test_ctrl_d_ends_the_run_without_another_wait(self):
-        for before in ("\n1\nA B\n1\nC\n1\n", "\n"):  # at a gate in the story, and at a menu
-            player = Player([GAME], ["LC_ALL=C.UTF-8"])
-            self.assertTrue(player.sees("お願いいたします"))
-            player.type(before)
-            self.assertTrue(player.sees("選択肢を入力してください："))
-            player.type("\x04")
-            self.assertEqual(player.exit_status(), 0)
-
     # The hidden scene's last line has no line feed: the shell's prompt once landed on it.
     LAST_LINE = "「せっかく来たんだ、見ていってくれよ」"
     WINDOW = "物語はここで終わりました。Enter キーでウィンドウを閉じます。"
@@ -229,10 +222,12 @@ class PseudoTerminal(unittest.TestCase):
         player = Player([GAME], ["LC_ALL=C.UTF-8"])
         player.type("\n58203\n\n\nsecond\nthird\n")
         self.assertTrue(player.sees(f"{self.LAST_LINE}\r\n{SHELL}b''"))
-        player = Player([GAME], ["LC_ALL=C.UTF-8"])
-        player.type("\n\x04")  # the end of the input at the title menu
-        self.assertTrue(player.sees(f"選択肢を入力してください：\r\n{SHELL}b''"))
-        self.assertEqual(player.exit_status(), 0)
+        # Ctrl-D at the title menu, and at a gate in the story: the run ends without another wait.
+        for keys, last in (("\n\x04", "選択肢を入力してください："), ("\n1\nA B\n1\nC\n1\n\x04", "")):
+            player = Player([GAME], ["LC_ALL=C.UTF-8"])
+            player.type(keys)
+            self.assertTrue(player.sees(f"{last}\r\n{SHELL}b''"), keys)
+            self.assertEqual(player.exit_status(), 0)
 
     def test_a_hung_up_terminal_ends_the_input(self):
         player = Player([GAME], ["LC_ALL=C.UTF-8"], nohup=True)

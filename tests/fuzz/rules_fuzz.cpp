@@ -74,33 +74,19 @@ void name_the_screen(FuzzedDataProvider& provider) {
     static_cast<void>(kurenagi::is_code_page_932(codeset));
 }
 
-void measure(FuzzedDataProvider& provider) {
-    const std::string bytes = provider.ConsumeRandomLengthString();
-    require(kurenagi::whole_cp932_length(bytes) + 1 >= bytes.size());
-    std::u16string text;
-    while (provider.remaining_bytes() >= 2) {
-        text += provider.ConsumeIntegral<char16_t>();
-    }
-    require(kurenagi::whole_utf16_length(text) + 1 >= text.size());
-    require(kurenagi::pairs_as_one_refusal(text).size() <= text.size());
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     FuzzedDataProvider provider(data, size);
-    switch (provider.ConsumeIntegralInRange(0, 3)) {
+    switch (provider.ConsumeIntegralInRange(0, 2)) {
         case 0:
             cook(provider);
             break;
         case 1:
             serve(provider);
             break;
-        case 2:
-            name_the_screen(provider);
-            break;
         default:
-            measure(provider);
+            name_the_screen(provider);
             break;
     }
     return 0;
