@@ -16,6 +16,7 @@ import time
 from selenium import webdriver
 from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.by import By
+from selenium.common.exceptions import ElementNotInteractableException
 from selenium.webdriver.common.keys import Keys
 
 site, cases = pathlib.Path(sys.argv[1]), pathlib.Path(sys.argv[2])
@@ -56,14 +57,25 @@ def check(name, seen, expected):
 
 
 # Types the keys line by line, a last line cut short with Ctrl-D, then Ctrl-D on an empty line
-# to end the input, as at a terminal. Returns the echoes the page should show.
-def type_keys(keys):
+# to end the input, as at a terminal (unless the input is not to end). Returns the echoes the
+# page should show.
+def type_keys(keys, end=True):
     field = driver.find_element(By.ID, "keys")
     *lines, rest = keys.split("\n")
-    for line in lines:
-        field.send_keys(line + Keys.ENTER)
-    field.send_keys(rest + Keys.CONTROL + "d" if rest else "", Keys.CONTROL + "d")
+    try:
+        for line in lines:
+            field.send_keys(line + Keys.ENTER)
+        if end:
+            field.send_keys(rest + Keys.CONTROL + "d" if rest else "", Keys.CONTROL + "d")
+    except ElementNotInteractableException:
+        pass  # the story is over: the input takes no more keys
     return [line + "\n" for line in lines] + ([rest] if rest else [])
+
+
+def fresh():
+    driver.get(url)
+    driver.execute_script("localStorage.clear()")
+    driver.get(url)
 
 
 def playthroughs():
@@ -72,7 +84,7 @@ def playthroughs():
              if not re.search(rb"[\0-\x09\x0b-\x1f]", keys.read_bytes())]
     for keys_file in typed:
         expected = keys_file.with_suffix(".screen").read_bytes().decode("utf-8")
-        driver.get(url)
+        fresh()
         echoes = type_keys(keys_file.read_bytes().decode("utf-8").split("\n", 1)[1])
         check(keys_file.stem, settled(STORY, expected), expected)
         seen = page("[...document.querySelectorAll('#screen .echo')].map((e) => e.textContent)")
@@ -81,27 +93,88 @@ def playthroughs():
 
 
 def echo_and_live_region():
-    driver.get(url)
+    fresh()
     type_keys("\n1\n山田 太郎\n")
     settled(f"{SCREEN}.endsWith('選択肢を入力してください：')", True)
     check("echo after the prompt", "名字：山田 太郎\n" in page(SCREEN), True)
     news = page("document.getElementById('news').textContent")
-    check("live region without the echo", "山田 太郎 であっていますか？" in news and "名字：" not in news,
-          True)
+    check("live region: the story's words only", ("山田 太郎 であっていますか？" in news, "名字：" in news,
+          "＿" in news, "\n\n" in news), (True, False, False, False))
+    # A pasted line of any length is sent: at the title menu it is refused like any other.
+    fresh()
+    type_keys("\n", end=False)
+    driver.execute_script("document.getElementById('keys').value = 'x'.repeat(200000)")
+    type_keys("\n", end=False)
+    check("a long pasted line is sent", settled(f"{SCREEN}.split('1.start').length", 3), 3)
 
 
-def end_and_fresh_run():
-    driver.get(url)
+def audit(stage):
+    violations = driver.execute_async_script(
+        AXE + "; axe.run(document).then((r) => arguments[0](r.violations.map((v) => v.id)))")
+    check(f"axe at {stage}", violations, [])
+
+
+def keys_focus_and_end():
+    for width, height in ((1280, 800), (390, 844)):
+        driver.set_window_size(width, height)
+        fresh()
+        audit(f"the first screen, {width}px")
+        driver.find_element(By.ID, "next").click()
+        type_keys("1\n山田 太郎\n1\n私\n1\n" + "\n" * 12, end=False)
+        settled(f"{SCREEN}.includes('6.二階へ')", True)
+        audit(f"mid-story, {width}px")
+        driver.find_element(By.ID, "screen").click()
+        check("a tap on the story gives the input the keys", page(FOCUS), "keys")
+        driver.set_window_size(width, height // 2)  # an on-screen keyboard, say
+        check("the newest line stays in view", settled(IN_VIEW, True), True)
+        driver.find_element(By.ID, "keys").send_keys(Keys.PAGE_UP)
+        check("PageUp scrolls the story", page(IN_VIEW), False)
+        driver.set_window_size(width, height)
+        fresh()
+        type_keys("\n58203\n\n\n")
+        check("the end", (settled("document.body.dataset.state", "ended"), page(FOCUS),
+                          page("document.getElementById('keys').disabled")), ("ended", "again", True))
+        check("the last line in view", settled(IN_VIEW, True), True)
+        audit(f"the end, {width}px")
+
+
+def resume_and_offline():
+    fresh()
+    type_keys("\n1\n山田 太郎\n1\n", end=False)
+    settled(f"{SCREEN}.endsWith('一人称：')", True)
+    before = page(SCREEN)
+    driver.refresh()
+    check("a reload resumes the run", settled(SCREEN, before), before)
+    type_keys("私\n1\n", end=False)
+    check("and it goes on", settled(f"{SCREEN}.includes('私 であっていますか？')", True), True)
+    fresh()
     type_keys("\n58203\n\n\n")
-    check("the end is told", settled("document.body.dataset.state", "ended"), "ended")
-    check("outside the story", "終わりました" in page(SCREEN), False)
-    check("the end is shown", driver.find_element(By.ID, "ended").is_displayed(), True)
-    driver.find_element(By.ID, "again").click()
+    settled("document.body.dataset.state", "ended")
+    driver.refresh()
+    check("an ended run comes back ended", (settled("document.body.dataset.state", "ended"),
+                                            page(FOCUS)), ("ended", "again"))
+    driver.find_element(By.ID, "again").send_keys(Keys.ENTER)
     notice = (cases / "no-input.screen").read_bytes().decode("utf-8")
-    check("a fresh run starts empty", settled(SCREEN, notice), notice)
-    check("no longer ended", page("document.body.dataset.state"), None)
+    check("Enter on the button starts afresh", (settled(SCREEN, notice), page(STATE)), (notice, None))
+    driver.refresh()
+    check("and the keys are forgotten", settled(SCREEN, notice), notice)
+    for damaged in ("{", '{"build": "another", "sent": ["\\n"]}', '{"sent": 5}'):
+        driver.execute_script("localStorage.setItem('kurenagi-keys', arguments[0])", damaged)
+        driver.refresh()
+        check(f"a damaged key log starts afresh: {damaged}", settled(SCREEN, notice), notice)
+    driver.execute_async_script("navigator.serviceWorker.ready.then(() => arguments[0]())")
+    server.shutdown()
+    server.server_close()
+    driver.refresh()
+    type_keys("\n", end=False)
+    check("offline, the page plays", settled(f"{SCREEN}.includes('1.start')", True), True)
 
 
+FOCUS = "document.activeElement.id"
+STATE = "document.body.dataset.state"
+IN_VIEW = """(() => { const s = document.getElementById('screen');
+    return s.scrollTop + s.clientHeight >= s.scrollHeight - 2 })()"""
+AXE = (pathlib.Path(__file__).parent / "node_modules/axe-core/axe.min.js").read_text()
 quiet = type("Quiet", (http.server.SimpleHTTPRequestHandler,), {"log_message": lambda *args: None})
 server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), functools.partial(quiet, directory=site))
 threading.Thread(target=server.serve_forever, daemon=True).start()
@@ -110,7 +183,8 @@ driver = browser()
 try:
     playthroughs()
     echo_and_live_region()
-    end_and_fresh_run()
+    keys_focus_and_end()
+    resume_and_offline()
 finally:
     driver.quit()
 print(f"page: {len(failures)} failed" if failures else "page: every check passed")

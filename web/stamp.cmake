@@ -1,0 +1,13 @@
+# Stamps the page with its build: a hash of everything it loads. The service worker keeps one
+# cache for each build, and the kept keys of a run belong to the build that made them.
+#     cmake -DSOURCE=web -DSITE=build/web/site -P web/stamp.cmake
+set(hashes "")
+foreach(file IN ITEMS ${SITE}/kurenagi.js ${SITE}/kurenagi.wasm ${SOURCE}/page.js ${SOURCE}/index.html
+                      ${SOURCE}/sw.js ${SOURCE}/manifest.webmanifest)
+  file(SHA256 ${file} hash)
+  string(APPEND hashes ${hash})
+endforeach()
+string(SHA256 build "${hashes}")
+string(SUBSTRING ${build} 0 16 KURENAGI_BUILD)
+configure_file(${SOURCE}/index.html ${SITE}/index.html @ONLY)
+configure_file(${SOURCE}/sw.js ${SITE}/sw.js @ONLY)
