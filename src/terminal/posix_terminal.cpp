@@ -109,8 +109,15 @@ std::unique_ptr<Terminal> for_the_screen(std::unique_ptr<Terminal> device) {
 
 // Pipes and files get the story's own bytes, whatever the locale, and nothing more, ever.
 std::unique_ptr<Terminal> open_standard_terminal() {
+#ifdef __EMSCRIPTEN__
+    // Under node the game meets only the pipes and files of its tests; emscripten's C library
+    // takes them for terminals, but cannot ask a terminal anything.
+    const bool screen = false;
+    const bool keyboard = false;
+#else
     const bool screen = ::isatty(STDOUT_FILENO) != 0;
     const bool keyboard = ::isatty(STDIN_FILENO) != 0;
+#endif
     std::unique_ptr<Terminal> device = std::make_unique<PosixTerminal>();
     if (screen) {
         device = for_the_screen(std::move(device));
