@@ -47,5 +47,20 @@ TEST(ClosingTerminal, EndsTheLastLineKeepsAWindowOfItsOwnAndDiscardsTypedAheadKe
     }
 }
 
+// A complaint goes to standard error, most often the same screen: it starts a line of its own,
+// and the line is ended only once.
+TEST(ClosingTerminal, ComplaintStartsOnALineOfItsOwn) {
+    MemoryTerminal memory("");
+    {
+        auto terminal = closing_terminal(
+            std::make_unique<Borrowed>(memory),
+            {.end_the_line = true, .keep_the_window = false, .discard_typed_ahead = {}});
+        terminal->write("abc");
+        terminal->complain("cannot read");
+    }
+    EXPECT_EQ(memory.output, "abc\n");
+    EXPECT_EQ(memory.complaints, "cannot read");
+}
+
 }  // namespace
 }  // namespace kurenagi::testing

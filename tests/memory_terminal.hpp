@@ -42,9 +42,10 @@ public:
         largest_write = std::max(largest_write, bytes.size());
     }
 
-    void complain(std::string_view /*message*/) override {}
+    void complain(std::string_view message) override { complaints += message; }
 
     std::string output;
+    std::string complaints;
     int writes = 0;
     std::size_t largest_write = 0;
     // What the player had on screen each time the game waited for input.

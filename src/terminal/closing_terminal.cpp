@@ -30,8 +30,6 @@ public:
         }
         discard_typed_ahead();
     }
-    ClosingTerminal(const ClosingTerminal&) = delete;
-    ClosingTerminal& operator=(const ClosingTerminal&) = delete;
 
     // A terminal echoes what the player types: a line read leaves the cursor at the start
     // of the next one.
