@@ -47,6 +47,19 @@ TEST(ClosingTerminal, EndsTheLastLineKeepsAWindowOfItsOwnAndDiscardsTypedAheadKe
     }
 }
 
+// Keys that are not Enter, such as a word ended by Ctrl-D, do not close the window.
+TEST(ClosingTerminal, WindowWaitsForEnterNotForAnyKey) {
+    MemoryTerminal memory("\nz");
+    {
+        auto terminal = closing_terminal(
+            std::make_unique<Borrowed>(memory),
+            {.end_the_line = true, .keep_the_window = true, .discard_typed_ahead = {}});
+        std::array<char, 64> buffer{};
+        static_cast<void>(terminal->read(buffer));
+    }
+    EXPECT_EQ(memory.screens_at_wait.size(), 3U);  // "\n" for the story, "z", then the end
+}
+
 // A complaint goes to standard error, most often the same screen: it starts a line of its own,
 // and the line is ended only once.
 TEST(ClosingTerminal, ComplaintStartsOnALineOfItsOwn) {
