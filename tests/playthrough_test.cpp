@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "memory_terminal.hpp"
 #include "playthroughs.hpp"
 
@@ -12,6 +14,11 @@ namespace {
 TEST(Playthroughs, ShowTheirRecordedScreens) {
     const auto playthroughs = recorded_playthroughs();
     ASSERT_GE(playthroughs.size(), 30U);
+    // Each case plays keys of its own: two with the same keys would test one thing twice.
+    std::set<std::string> keys;
+    for (const auto& p : playthroughs) {
+        EXPECT_TRUE(keys.insert(p.keys).second) << p.name;
+    }
     using Delivery = MemoryTerminal::Delivery;
     for (const auto delivery : {Delivery::by_line, Delivery::at_once, Delivery::by_byte}) {
         for (const auto& p : playthroughs) {
