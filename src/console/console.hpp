@@ -15,8 +15,8 @@ public:
     explicit Console(Terminal& terminal) : output_(terminal), input_(terminal, output_) {}
 
     template <class... Args>
-    void say(std::string_view text, const Args&... args) {
-        output_.say(text, args...);
+    void say(TextFor<Args...> text, const Args&... args) {
+        output_.say<Args...>(text, args...);
     }
 
     bool gate() { return input_.gate(); }

@@ -3,14 +3,6 @@
 #include <algorithm>
 
 namespace kurenagi {
-namespace {
-
-// Where the next "%s" or "%d" starts, or npos if there is none.
-std::size_t next_placeholder(std::string_view text, std::size_t from) {
-    return std::min(text.find("%s", from), text.find("%d", from));
-}
-
-}  // namespace
 
 void FormatArg::append_to(std::string& out) const {
     if (const auto* text = std::get_if<std::string_view>(&value_)) {
@@ -20,15 +12,15 @@ void FormatArg::append_to(std::string& out) const {
     out += std::to_string(std::get<int>(value_));
 }
 
+// Plain text goes over in runs, from one placeholder to the next; the text was checked to
+// have one for each argument.
 void Output::format(std::string_view text, std::span<const FormatArg> args) {
-    // Plain text goes over in runs, from one placeholder to the next.
-    // An argument with no placeholder left for it goes at the end.
     std::size_t run = 0;
     for (const FormatArg& arg : args) {
-        const std::size_t at = std::min(next_placeholder(text, run), text.size());
+        const std::size_t at = std::min(text.find("%s", run), text.find("%d", run));
         pending_.append(text, run, at - run);
         arg.append_to(pending_);
-        run = std::min(at + 2, text.size());
+        run = at + 2;
     }
     pending_.append(text, run);
 }

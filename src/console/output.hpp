@@ -6,6 +6,7 @@
 #include <string_view>
 #include <variant>
 
+#include "console/script_text.hpp"
 #include "console/text_field.hpp"
 #include "terminal/terminal.hpp"
 
@@ -32,12 +33,12 @@ public:
 
     // Writes one text; each "%s" or "%d" in it takes the next argument.
     template <class... Args>
-    void say(std::string_view text, const Args&... args) {
+    void say(TextFor<Args...> text, const Args&... args) {
         if constexpr (sizeof...(Args) == 0) {
-            pending_ += text;  // most texts have no placeholder to fill
+            pending_ += text.view();  // most texts have no placeholder to fill
         } else {
             const std::array<FormatArg, sizeof...(Args)> values{FormatArg(args)...};
-            format(text, values);
+            format(text.view(), values);
         }
         // A pipe's worth holds every screen of a playthrough, and a flood of refused answers
         // never piles up more than that in memory.

@@ -6,7 +6,7 @@ namespace kurenagi {
 namespace {
 
 // The corridor move menus offer a single place to go; anything else is refused.
-void move_menu(Console& con, StoryState& s, std::string_view choice, int only_way) {
+void move_menu(Console& con, StoryState& s, ScriptText<> choice, int only_way) {
     menu_loop(con, s.floor,
               {.ask =
                    [&] {
