@@ -21,7 +21,7 @@ bool is_digit(int byte) { return byte >= '0' && byte <= '9'; }
 Input::Input(Terminal& terminal, Output& output)
     : terminal_(terminal),
       output_(output),
-      buffer_(new std::array<char, pipe_capacity>) {}  // NOLINT(modernize-make-unique)
+      buffer_(new std::array<char, console_piece>) {}  // NOLINT(modernize-make-unique)
 
 bool Input::gate() {
     last_key_ = take();

@@ -51,7 +51,7 @@ private:
 
     Terminal& terminal_;
     Output& output_;
-    std::unique_ptr<std::array<char, pipe_capacity>> buffer_;
+    std::unique_ptr<std::array<char, console_piece>> buffer_;
     std::size_t start_ = 0;
     std::size_t end_ = 0;
     bool ended_ = false;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <span>
 #include <string>
 #include <string_view>
@@ -11,6 +12,10 @@
 #include "terminal/terminal.hpp"
 
 namespace kurenagi {
+
+// The console reads keys and hands screens over in pieces of what a pipe holds on Linux: the
+// most one read can bring and one write can take without waiting.
+inline constexpr std::size_t console_piece = std::size_t{64} * 1024;
 
 // One value put into a text in place of its "%s" or "%d".
 class FormatArg {
@@ -42,7 +47,7 @@ public:
         }
         // A pipe's worth holds every screen of a playthrough, and a flood of refused answers
         // never piles up more than that in memory.
-        if (pending_.size() >= pipe_capacity) {
+        if (pending_.size() >= console_piece) {
             flush();
         }
     }

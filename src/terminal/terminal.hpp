@@ -15,10 +15,6 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// What a pipe holds on Linux: the most one read can bring and one write can take without
-// waiting, so keys and screens go over in pieces of this size.
-inline constexpr std::size_t pipe_capacity = std::size_t{64} * 1024;
-
 // Where the console meets the player: the keyboard, the screen, and a place for complaints.
 // Bytes on the console's side are always code page 932; whatever the real device speaks is
 // the adapter's business.
