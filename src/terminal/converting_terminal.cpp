@@ -1,6 +1,5 @@
 #include "terminal/converting_terminal.hpp"
 
-#include "terminal/iconv_converter.hpp"
 #include "terminal/pending_input.hpp"
 
 namespace kurenagi {
@@ -63,17 +62,18 @@ private:
 
 }  // namespace
 
-std::unique_ptr<Terminal> speak(const std::string& codeset, std::unique_ptr<Terminal>& device) {
-    auto to_screen = IconvConverter::open(codeset, "CP932");
-    if (!to_screen) {
-        return nullptr;
+std::optional<Conversion> conversion_for(const std::string& codeset) {
+    Conversion conversion{.to_screen = IconvConverter::open(codeset, "CP932"),
+                          .from_keyboard = IconvConverter::open("CP932", codeset)};
+    if (!conversion.to_screen || !conversion.from_keyboard) {
+        return std::nullopt;
     }
-    auto from_keyboard = IconvConverter::open("CP932", codeset);
-    if (!from_keyboard) {
-        return nullptr;
-    }
-    return std::make_unique<ConvertingTerminal>(std::move(device), std::move(to_screen),
-                                                std::move(from_keyboard));
+    return conversion;
+}
+
+std::unique_ptr<Terminal> speak(Conversion conversion, std::unique_ptr<Terminal> device) {
+    return std::make_unique<ConvertingTerminal>(std::move(device), std::move(conversion.to_screen),
+                                                std::move(conversion.from_keyboard));
 }
 
 }  // namespace kurenagi

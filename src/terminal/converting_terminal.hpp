@@ -1,17 +1,26 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
+#include "terminal/iconv_converter.hpp"
 #include "terminal/terminal.hpp"
 
 namespace kurenagi {
 
-// Puts a device that speaks `codeset` behind a code page 932 console: what the story writes
-// is converted on its way out, and what the player types is converted to code page 932
-// before any read sees it, so that a word's length is counted as the story counts it.
-// Takes the device and returns the converting terminal; if the C library cannot convert
-// between the two codesets, returns null and leaves the device where it was.
-std::unique_ptr<Terminal> speak(const std::string& codeset, std::unique_ptr<Terminal>& device);
+// Both ways between code page 932 and the codeset a screen speaks.
+struct Conversion {
+    std::unique_ptr<IconvConverter> to_screen;
+    std::unique_ptr<IconvConverter> from_keyboard;
+};
+
+// Nothing if the C library cannot convert between code page 932 and `codeset`, either way.
+std::optional<Conversion> conversion_for(const std::string& codeset);
+
+// Puts a device behind a code page 932 console: what the story writes is converted on its
+// way out, and what the player types is converted to code page 932 before any read sees it,
+// so that a word's length is counted as the story counts it. Owns the device.
+std::unique_ptr<Terminal> speak(Conversion conversion, std::unique_ptr<Terminal> device);
 
 }  // namespace kurenagi

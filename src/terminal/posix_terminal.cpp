@@ -98,8 +98,8 @@ std::unique_ptr<Terminal> for_the_screen(std::unique_ptr<Terminal> device) {
         return device;
     }
     for (const std::string& choice : screen_codesets(codeset)) {
-        if (auto converted = speak(choice, device)) {
-            return converted;
+        if (auto conversion = conversion_for(choice)) {
+            return speak(std::move(*conversion), std::move(device));
         }
     }
     return device;

@@ -66,11 +66,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto delivery = static_cast<MemoryTerminal::Delivery>(choice % 3);
     const std::string codeset = codesets.at((choice / 3) % codesets.size());
     MemoryTerminal memory(std::string(reinterpret_cast<const char*>(data) + 1, size - 1), delivery);
-    std::unique_ptr<Terminal> device = std::make_unique<EndWatcher>(memory);
-    std::unique_ptr<Terminal> terminal =
-        codeset.empty() ? std::move(device) : kurenagi::speak(codeset, device);
-    if (!terminal) {
-        std::abort();  // every codeset above is one glibc converts
+    std::unique_ptr<Terminal> terminal = std::make_unique<EndWatcher>(memory);
+    if (!codeset.empty()) {
+        // Every codeset above is one glibc converts: value() throws, and so fails, otherwise.
+        terminal = kurenagi::speak(kurenagi::conversion_for(codeset).value(), std::move(terminal));
     }
     if (kurenagi::play(*terminal) != 0) {
         std::abort();  // memory never fails to take what the story writes
