@@ -82,10 +82,9 @@ std::string IconvConverter::unshift() {
     std::array<char, 64> chunk;  // a shift sequence is a few bytes
     char* to = chunk.data();
     std::size_t room = chunk.size();
-    // A shift held for a character the other side lacks cannot be written: then it is dropped.
-    if (failed(iconv(cd_.get(), nullptr, nullptr, &to, &room))) {
-        start_afresh(cd_.get());
-    }
+    // Whatever cannot be written here (a character the other side lacks, held for a mark that
+    // never came) is dropped: a refusal starts afresh after it, and the end needs nothing more.
+    iconv(cd_.get(), nullptr, nullptr, &to, &room);
     return {chunk.data(), to};
 }
 
