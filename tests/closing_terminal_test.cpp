@@ -63,16 +63,19 @@ TEST(ClosingTerminal, WindowWaitsForEnterNotForAnyKey) {
 // A complaint goes to standard error, most often the same screen: it starts a line of its own,
 // and the line is ended only once.
 TEST(ClosingTerminal, ComplaintStartsOnALineOfItsOwn) {
-    MemoryTerminal memory("");
-    {
-        auto terminal = closing_terminal(
-            std::make_unique<Borrowed>(memory),
-            {.end_the_line = true, .keep_the_window = false, .discard_typed_ahead = {}});
-        terminal->write("abc");
-        terminal->complain("cannot read");
+    // At a terminal the line is ended once; on a pipe (keys from a terminal) nothing is added.
+    for (const bool screen : {true, false}) {
+        MemoryTerminal memory("");
+        {
+            auto terminal = closing_terminal(
+                std::make_unique<Borrowed>(memory),
+                {.end_the_line = screen, .keep_the_window = false, .discard_typed_ahead = {}});
+            terminal->write("abc");
+            terminal->complain("cannot read");
+        }
+        EXPECT_EQ(memory.output, screen ? "abc\n" : "abc");
+        EXPECT_EQ(memory.complaints, "cannot read");
     }
-    EXPECT_EQ(memory.output, "abc\n");
-    EXPECT_EQ(memory.complaints, "cannot read");
 }
 
 }  // namespace

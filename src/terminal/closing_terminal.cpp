@@ -48,10 +48,13 @@ public:
         }
     }
 
-    // A complaint is a line of its own too.
+    // A complaint is a line of its own too, where the screen is a terminal; a pipe or a file
+    // keeps the story's bytes.
     void complain(std::string_view message) override {
         try {
-            end_the_line();
+            if (closing_.end_the_line) {
+                end_the_line();
+            }
         } catch (const TerminalFailed&) {
             // The screen is gone; the complaint goes elsewhere.
         }
