@@ -20,6 +20,16 @@ public:
     }
 
     bool gate() { return input_.gate(); }
+
+    // The step most of the story is made of: behind its gate, a text and a blank line.
+    template <class... Args>
+    void beat(TextFor<Args...> text, const Args&... args) {
+        if (gate()) {
+            say<Args...>(text, args...);
+            say("\n\n");
+        }
+    }
+
     void swallow() { input_.swallow(); }
     bool read_number(int& number) { return input_.read_number(number); }
     void read_word(TextField& field) { input_.read_word(field); }

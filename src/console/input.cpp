@@ -24,11 +24,11 @@ Input::Input(Terminal& terminal, Output& output)
       buffer_(new std::array<char, console_piece>) {}  // NOLINT(modernize-make-unique)
 
 bool Input::gate() {
-    last_key_ = take();
-    return last_key_ == '\n';
+    const int last_key = take();
+    return last_key == '\n';
 }
 
-void Input::swallow() { last_key_ = take(); }
+void Input::swallow() { take(); }
 
 bool Input::read_number(int& number) {
     int byte = skip_white_space();

@@ -37,9 +37,6 @@ public:
     // than the field holds empties the field; at end of input the field stays as it was.
     void read_word(TextField& field);
 
-    // The result of the last one-byte read: a byte value, or -1 at end of input.
-    [[nodiscard]] int last_key() const { return last_key_; }
-
 private:
     static constexpr int end_of_input = -1;
 
@@ -55,7 +52,6 @@ private:
     std::size_t start_ = 0;
     std::size_t end_ = 0;
     bool ended_ = false;
-    int last_key_{};  // written by every read before anyone asks
 };
 
 }  // namespace kurenagi

@@ -37,10 +37,7 @@ void arrive_at_classroom(Console& con, StoryState& s) {
         con.say("\n\n");
         con.say("「なんで今日に限って忘れ物するかなぁ...」\n");
     }
-    if (con.gate()) {
-        con.say("そんなことを言いながら学校の空いていた窓から侵入した\n");
-        con.say("\n\n");
-    }
+    con.beat("そんなことを言いながら学校の空いていた窓から侵入した\n");
     if (con.gate()) {
         page_break(con);
         con.say("現在地：1F　廊下\n");
@@ -66,14 +63,8 @@ void arrive_at_classroom(Console& con, StoryState& s) {
         con.say("ギギギ...と何かが開くような音が聞こえた");
         con.say("\n\n");
     }
-    if (con.gate()) {
-        con.say("何の音だろう...?");
-        con.say("\n\n");
-    }
-    if (con.gate()) {
-        con.say("「...少し急いだほうがいいかな」");
-        con.say("\n\n");
-    }
+    con.beat("何の音だろう...?");
+    con.beat("「...少し急いだほうがいいかな」");
     if (con.gate()) {
         move_menu(con, s, "1.2-a", 1);
     }

@@ -10,10 +10,7 @@ void play_hidden_scene(Console& con) {
         con.say("「君、どうやってここに来たんだい？」");
         con.say("\n\n");
     }
-    if (con.gate()) {
-        con.say("「まあいいや、今の君がどっちかは知らないけれど...」");
-        con.say("\n\n");
-    }
+    con.beat("「まあいいや、今の君がどっちかは知らないけれど...」");
     if (con.gate()) {
         con.say("「せっかく来たんだ、見ていってくれよ」");
     }

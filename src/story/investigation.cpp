@@ -43,22 +43,10 @@ void look_into_desk(Console& con, StoryState& s) {
         con.say("%sは机の中を見てみることにした", s.d);
         con.say("\n\n");
     }
-    if (con.gate()) {
-        con.say("鍵（図書室）を見つけた...");
-        con.say("\n\n");
-    }
-    if (con.gate()) {
-        con.say("「なんでこんなものがここに？」");
-        con.say("\n\n");
-    }
-    if (con.gate()) {
-        con.say("もしかして、忘れ物はなかったけど鍵があるし図書室にあるのかも...？");
-        con.say("\n\n");
-    }
-    if (con.gate()) {
-        con.say("もう一つの忘れ物のこともあるし...");
-        con.say("\n\n");
-    }
+    con.beat("鍵（図書室）を見つけた...");
+    con.beat("「なんでこんなものがここに？」");
+    con.beat("もしかして、忘れ物はなかったけど鍵があるし図書室にあるのかも...？");
+    con.beat("もう一つの忘れ物のこともあるし...");
     if (con.gate()) {
         con.say("図書室に行ってみよう");
     }
@@ -88,45 +76,19 @@ void look_out_of_window(Console& con, StoryState& s) {
         con.say("%sはふと窓が気になり、見てみることにした", s.d);
         con.say("\n\n");
     }
-    if (con.gate()) {
-        con.say("そこには何かがいた");
-        con.say("\n\n");
-    }
-    if (con.gate()) {
-        con.say(
-            "頭部は血が噴き出てぐちゃぐちゃにつぶされている\n"
-            "体はいたるところに打撲痕があり、元々制服だったであろう物は無残にも切り裂かれていた");
-        con.say("\n\n");
-    }
-    if (con.gate()) {
-        con.say(
-            "呆然としていた%sはそれが口であろう部分を開けて何かを言おうとしていることに気づいた",
-            s.d);
-        con.say("\n\n");
-    }
-    if (con.gate()) {
-        con.say("「ネぇ...」");
-        con.say("\n\n");
-    }
-    if (con.gate()) {
-        con.say("「蜉ｩ縺代※！！！！！」");
-        con.say("\n\n");
-    }
-    if (con.gate()) {
-        con.say("そういいながらこちらに向かって窓をたたいている");
-        con.say("\n\n");
-    }
-    if (con.gate()) {
-        con.say(
-            "「蜉ｩ縺代※蜉ｩ縺代※蜉ｩ縺代※蜉ｩ縺代※蜉ｩ縺代※蜉ｩ縺代※蜉ｩ縺代※"
-            "蜉ｩ縺代※蜉ｩ縺代※蜉ｩ縺代※蜉ｩ縺代※蜉ｩ縺代※蜉ｩ縺代※蜉ｩ縺代※！！」");
-        con.say("\n\n");
-    }
-    if (con.gate()) {
-        con.say("%sは見てはいけないものを見てしまったという思いと恐怖心で頭がいっぱいになった",
-                s.d);
-        con.say("\n\n");
-    }
+    con.beat("そこには何かがいた");
+    con.beat(
+        "頭部は血が噴き出てぐちゃぐちゃにつぶされている\n"
+        "体はいたるところに打撲痕があり、元々制服だったであろう物は無残にも切り裂かれていた");
+    con.beat("呆然としていた%sはそれが口であろう部分を開けて何かを言おうとしていることに気づいた",
+             s.d);
+    con.beat("「ネぇ...」");
+    con.beat("「蜉ｩ縺代※！！！！！」");
+    con.beat("そういいながらこちらに向かって窓をたたいている");
+    con.beat(
+        "「蜉ｩ縺代※蜉ｩ縺代※蜉ｩ縺代※蜉ｩ縺代※蜉ｩ縺代※蜉ｩ縺代※蜉ｩ縺代※"
+        "蜉ｩ縺代※蜉ｩ縺代※蜉ｩ縺代※蜉ｩ縺代※蜉ｩ縺代※蜉ｩ縺代※蜉ｩ縺代※！！」");
+    con.beat("%sは見てはいけないものを見てしまったという思いと恐怖心で頭がいっぱいになった", s.d);
     if (con.gate()) {
         page_break(con);
         con.say("精神力：５減少");
@@ -135,10 +97,7 @@ void look_out_of_window(Console& con, StoryState& s) {
         con.say("精神力：%d", s.mental);
         con.say("\n\n");
     }
-    if (con.gate()) {
-        con.say("「何だったんだろう...」");
-        con.say("\n\n");
-    }
+    con.beat("「何だったんだろう...」");
     if (con.gate()) {
         con.say("何が何だかわからないけれど、とりあえず探索に戻ろう...");
         con.say("\n\n\n");

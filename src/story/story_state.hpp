@@ -13,7 +13,8 @@ struct StoryState {
     TextField a{};  // family name
     TextField b{};  // given name
     TextField d{};  // first-person pronoun, used where the narration names the player
-    // Menu answers, each set by its menu before anything reads it.
+    // Menu answers. A menu skipped by its failed gate leaves the answer before it (0 at first),
+    // and the story decides on that.
     int c{};        // title menu answer, then each confirmation's answer
     int floor{};    // answer at the corridor move menus
     int janp{};     // answer after each look around classroom 2-a and at its route menu
