@@ -72,6 +72,7 @@ TEST(ClosingTerminal, ComplaintStartsOnALineOfItsOwn) {
                 {.end_the_line = screen, .keep_the_window = false, .discard_typed_ahead = {}});
             terminal->write("abc");
             terminal->complain("cannot read");
+            EXPECT_EQ(memory.output, screen ? "abc\n" : "abc");  // ended with the complaint
         }
         EXPECT_EQ(memory.output, screen ? "abc\n" : "abc");
         EXPECT_EQ(memory.complaints, "cannot read");

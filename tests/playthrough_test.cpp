@@ -4,12 +4,49 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <sstream>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <iconv.h>
+#endif
 
 #include "memory_terminal.hpp"
 #include "playthroughs.hpp"
 
 namespace kurenagi::testing {
 namespace {
+
+// A screen as the player reads it, in UTF-8, line by line; a byte that is no character is
+// shown as a question mark. (A character of code page 932 takes three bytes at most in UTF-8.)
+std::vector<std::string> utf8_lines(const std::string& cp932) {
+    std::string utf8(cp932.size() * 3, '\0');
+#ifdef _WIN32
+    std::wstring wide(cp932.size(), L'\0');
+    wide.resize(MultiByteToWideChar(932, 0, cp932.data(), static_cast<int>(cp932.size()),
+                                    wide.data(), static_cast<int>(wide.size())));
+    utf8.resize(WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
+                                    utf8.data(), static_cast<int>(utf8.size()), nullptr, nullptr));
+#else
+    iconv_t cd = iconv_open("UTF-8", "CP932");
+    char* in = const_cast<char*>(cp932.data());  // NOLINT(cppcoreguidelines-pro-type-const-cast)
+    std::size_t in_left = cp932.size();
+    char* out = utf8.data();
+    std::size_t out_left = utf8.size();
+    while (iconv(cd, &in, &in_left, &out, &out_left) == static_cast<std::size_t>(-1)) {
+        ++in, --in_left, *out++ = '?', --out_left;
+    }
+    iconv_close(cd);
+    utf8.resize(out - utf8.data());
+#endif
+    std::vector<std::string> lines;
+    std::istringstream stream(utf8);
+    for (std::string line; std::getline(stream, line);) {
+        lines.push_back(line);
+    }
+    return lines;
+}
 
 TEST(Playthroughs, ShowTheirRecordedScreens) {
     const auto playthroughs = recorded_playthroughs();
@@ -20,12 +57,22 @@ TEST(Playthroughs, ShowTheirRecordedScreens) {
         EXPECT_TRUE(keys.insert(p.keys).second) << p.name;
     }
     using Delivery = MemoryTerminal::Delivery;
-    for (const auto delivery : {Delivery::by_line, Delivery::at_once, Delivery::by_byte}) {
-        for (const auto& p : playthroughs) {
-            SCOPED_TRACE(p.name);
+    const std::pair<Delivery, const char*> deliveries[] = {{Delivery::by_line, "a line at a time"},
+                                                           {Delivery::at_once, "all at once"},
+                                                           {Delivery::by_byte, "a byte at a time"}};
+    for (const auto& p : playthroughs) {
+        // The first delivery that shows another screen says what differs; the others would
+        // only say it again.
+        for (const auto& [delivery, how] : deliveries) {
             MemoryTerminal terminal(p.keys, delivery);
-            EXPECT_EQ(play(terminal), 0);
-            EXPECT_EQ(terminal.output, p.screen);
+            EXPECT_EQ(play(terminal), 0) << p.name;
+            if (terminal.output != p.screen) {
+                ADD_FAILURE() << p.name << ", keys " << how << ":\n--- " << p.name
+                              << ".screen\n+++ shown\n"
+                              << ::testing::internal::edit_distance::CreateUnifiedDiff(
+                                     utf8_lines(p.screen), utf8_lines(terminal.output));
+                break;
+            }
         }
     }
 }
