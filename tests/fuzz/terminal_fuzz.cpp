@@ -1,6 +1,8 @@
-// The terminal layer's plain rules on arbitrary bytes: line cooking and pending input give
-// the same keys however the pieces fall, and the reading of locale names and codesets takes
-// any name without fault.
+// The terminal layer on arbitrary bytes: line cooking, pending input and a stateless
+// conversion either way between code page 932 and a screen's codeset give the same bytes
+// however the pieces fall, as the reads and writes that carry keys and screens cut them;
+// what a conversion hands the story is whole code page 932 characters; and the reading of
+// locale names and codesets takes any name without fault.
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -9,6 +11,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "terminal/iconv_converter.hpp"
 #include "terminal/line_cooking.hpp"
 #include "terminal/pending_input.hpp"
 #include "terminal/screen_encoding.hpp"
@@ -36,6 +39,30 @@ void cook(FuzzedDataProvider& provider) {
     in_pieces += cut.finish();
     require(in_pieces == at_once && cut.ended() == whole.ended());
     require(whole.ended() == (console && keys.find('\x1A') != std::string::npos));
+}
+
+void convert(FuzzedDataProvider& provider) {
+    constexpr std::array codesets = {"UTF-8",    "EUC-JP",     "EUC-JP-MS",  "GB18030",
+                                     "UTF-16LE", "ISO-8859-1", "BIG5-HKSCS", "CP949"};
+    const std::string codeset = provider.PickValueInArray(codesets);
+    const bool to_story = provider.ConsumeBool();
+    const std::string screen = to_story ? "CP932" : codeset;
+    const std::string story = to_story ? codeset : "CP932";
+    const std::string text = provider.ConsumeRandomLengthString();
+    // Every codeset above is one glibc converts.
+    auto whole = kurenagi::IconvConverter::open(screen, story);
+    auto cut = kurenagi::IconvConverter::open(screen, story);
+    require(whole && cut);
+    const std::string at_once = whole->convert(text) + whole->finish();
+    std::string in_pieces;
+    for (std::size_t at = 0; at < text.size();) {
+        const auto piece = provider.ConsumeIntegralInRange<std::size_t>(1, 8);
+        in_pieces += cut->convert(std::string_view(text).substr(at, piece));
+        at += piece;
+    }
+    in_pieces += cut->finish();
+    require(in_pieces == at_once);
+    require(!to_story || kurenagi::whole_cp932_length(at_once) == at_once.size());
 }
 
 void serve(FuzzedDataProvider& provider) {
@@ -78,12 +105,15 @@ void name_the_screen(FuzzedDataProvider& provider) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     FuzzedDataProvider provider(data, size);
-    switch (provider.ConsumeIntegralInRange(0, 2)) {
+    switch (provider.ConsumeIntegralInRange(0, 3)) {
         case 0:
             cook(provider);
             break;
         case 1:
             serve(provider);
+            break;
+        case 2:
+            convert(provider);
             break;
         default:
             name_the_screen(provider);
