@@ -15,31 +15,29 @@
 namespace {
 
 using kurenagi::Terminal;
+using kurenagi::testing::Borrowed;
 using kurenagi::testing::MemoryTerminal;
 
 // Lent to the converting terminal, which owns its device; aborts on a read after the end,
 // which at a real terminal would wait for ever.
-class EndWatcher : public Terminal {
+class EndWatcher : public Borrowed {
 public:
-    explicit EndWatcher(Terminal& device) : device_(device) {}
+    using Borrowed::Borrowed;
     std::size_t read(std::span<char> buffer) override {
         if (ended_) {
             std::abort();
         }
-        const std::size_t got = device_.read(buffer);
+        const std::size_t got = Borrowed::read(buffer);
         ended_ = got == 0;
         return got;
     }
-    void write(std::string_view bytes) override { device_.write(bytes); }
-    void complain(std::string_view message) override { device_.complain(message); }
 
 private:
-    Terminal& device_;
     bool ended_ = false;
 };
 
-// Stateless and stateful, one byte and many, with refusals both ways.
-constexpr std::array codesets = {"",  // no conversion
+// Stateless and stateful, one byte and many, with refusals both ways; "" is no conversion.
+constexpr std::array codesets = {"",
                                  "UTF-8",
                                  "EUC-JP",
                                  "EUC-JP-MS",
