@@ -71,9 +71,11 @@ private:
 
     // Enter, or the end of the input: whatever else is typed before it is no answer.
     void wait_for_enter() {
-        std::array<char, 256> keys{};
-        for (std::size_t got = 0; (got = terminal_->read(keys)) > 0;) {
-            if (std::string_view(keys.data(), got).find('\n') != std::string_view::npos) {
+        std::array<char, 256> keys{};  // any size does: it reads until Enter comes
+        for (;;) {
+            const std::size_t got = terminal_->read(keys);
+            if (got == 0 ||
+                std::string_view(keys.data(), got).find('\n') != std::string_view::npos) {
                 return;
             }
         }
