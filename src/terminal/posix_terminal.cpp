@@ -70,8 +70,9 @@ void PosixTerminal::write(std::string_view bytes) {
     }
 }
 
-// A complaint is one short line, put together in place and written at once, so that it is
-// never torn apart.
+// A complaint is one short line, put together in place and written with one call, so that it
+// reaches standard error in one piece. snprintf is also the game's one call that the C
+// library's fortification checks, and packagers' hardening checks look for one.
 void PosixTerminal::complain(std::string_view message) {
     std::array<char, 512> line{};
     // A message too long for the line is cut short; nothing else can go wrong here.
