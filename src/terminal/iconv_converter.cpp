@@ -35,17 +35,21 @@ std::unique_ptr<IconvConverter> IconvConverter::open(const std::string& to,
 }
 
 // Character by character, so that a refusal is always that of one known character: iconv
-// may refuse a character before or after it has taken its bytes, and may hold half of one.
+// may refuse a character before or after it has taken its bytes, and may hold one back.
 std::string IconvConverter::convert(std::string_view bytes) {
     kept_ += bytes;
     std::string out;
     char* at = kept_.data();
     for (std::size_t left = kept_.size(); left > 0;) {
         const Character next = measure(at, left);
+        if (next.held_out) {
+            out += give_out_held();
+            continue;
+        }
         if (next.length == 0) {
             break;  // the rest of this character comes with the next piece
         }
-        out += next.refused ? refused() : convert_one(at, next.length);
+        out += next.refused ? refused() : convert_one(at, next.length, next.decoded);
         at += next.length;
         left -= next.length;
     }
@@ -53,7 +57,7 @@ std::string IconvConverter::convert(std::string_view bytes) {
     return out;
 }
 
-std::string IconvConverter::convert_one(char* character, std::size_t length) {
+std::string IconvConverter::convert_one(char* character, std::size_t length, bool decoded) {
     std::string out;
     for (;;) {
         std::array<char, 64> chunk;  // any size does: the loop goes on until all is done
@@ -62,12 +66,31 @@ std::string IconvConverter::convert_one(char* character, std::size_t length) {
         const std::size_t result = iconv(cd_.get(), &character, &length, &to, &room);
         out.append(chunk.data(), to);
         if (!failed(result)) {
-            return out;
+            // Vietnamese and Hebrew decoders hold a letter back for a mark that may follow;
+            // the measuring one saw what followed and gave the letter out, so this one must too.
+            return decoded && out.empty() ? give_out_held() : out;
         }
         if (errno != E2BIG) {
             return out + refused();
         }
     }
+}
+
+// What the converting one holds back, a shift or a letter waiting for its mark, comes out;
+// false if that could not be written.
+bool IconvConverter::give_out(std::string& out) {
+    std::array<char, 64> chunk;  // a shift sequence or one character is a few bytes
+    char* to = chunk.data();
+    std::size_t room = chunk.size();
+    const bool written = !failed(iconv(cd_.get(), nullptr, nullptr, &to, &room));
+    out.append(chunk.data(), to);
+    return written;
+}
+
+// A letter held back that the other side lacks is refused as itself, never as the key after it.
+std::string IconvConverter::give_out_held() {
+    std::string out;
+    return give_out(out) ? out : out + refused();
 }
 
 // One "?" in the initial shift state, and converters that start afresh after it.
@@ -79,43 +102,39 @@ std::string IconvConverter::refused() {
 }
 
 std::string IconvConverter::unshift() {
-    std::array<char, 64> chunk;  // a shift sequence is a few bytes
-    char* to = chunk.data();
-    std::size_t room = chunk.size();
-    // Whatever cannot be written here (a character the other side lacks, held for a mark that
-    // never came) is dropped: a refusal starts afresh after it, and the end needs nothing more.
-    iconv(cd_.get(), nullptr, nullptr, &to, &room);
-    return {chunk.data(), to};
+    std::string out;
+    // Whatever cannot be written here is dropped: a refusal starts afresh after it.
+    static_cast<void>(give_out(out));
+    return out;
 }
 
 std::string IconvConverter::finish() {
     std::string rest = kept_.empty() ? "" : "?";
     kept_.clear();
-    return rest + unshift();
+    return rest + give_out_held();
 }
 
 // The next character as the measuring converter, which keeps in step with the converting one,
 // decodes it into room for exactly one: what it took is its length. A shift sequence counts
 // as a character of its own; a byte that starts no character is refused alone.
 IconvConverter::Character IconvConverter::measure(char* at, std::size_t left) {
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        char32_t one{};
-        char* in = at;
-        std::size_t in_left = left;
-        char* to = reinterpret_cast<char*>(&one);
-        std::size_t room = sizeof one;
-        const std::size_t result = iconv(measure_.get(), &in, &in_left, &to, &room);
-        const std::size_t length = left - in_left;
-        // A decoder may take a character and then stop at a broken one after it.
-        const bool refused = failed(result) && errno == EILSEQ && room > 0;
-        if (length > 0 || refused || (failed(result) && errno == EINVAL)) {
-            return {.length = refused ? std::max<std::size_t>(length, 1) : length,
-                    .refused = refused};
-        }
-        // It gave the second half of a pair it held, which the converting one refused.
-        start_afresh(measure_.get());
+    char32_t one{};
+    char* in = at;
+    std::size_t in_left = left;
+    char* to = reinterpret_cast<char*>(&one);
+    std::size_t room = sizeof one;
+    const std::size_t result = iconv(measure_.get(), &in, &in_left, &to, &room);
+    const std::size_t length = left - in_left;
+    const bool decoded = room == 0;
+    if (length == 0 && decoded) {
+        return {.length = 0, .refused = false, .decoded = true, .held_out = true};
     }
-    return {.length = 1, .refused = true};
+    // A decoder may take a character and then stop at a broken one after it.
+    const bool refused = failed(result) && errno == EILSEQ && !decoded;
+    return {.length = refused ? std::max<std::size_t>(length, 1) : length,
+            .refused = refused,
+            .decoded = decoded,
+            .held_out = false};
 }
 
 }  // namespace kurenagi

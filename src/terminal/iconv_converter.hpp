@@ -34,12 +34,16 @@ private:
         : cd_(std::move(convert)), measure_(std::move(measure)) {}
 
     struct Character {
-        std::size_t length;  // 0: cut short by the end of what there is
+        std::size_t length;  // 0: cut short by the end of what there is, or `held_out`
         bool refused;        // bytes that start no character
+        bool decoded;        // it came out as a character, not a shift or a letter held back
+        bool held_out;       // a character held back from before came out first, alone
     };
 
     Character measure(char* at, std::size_t left);
-    std::string convert_one(char* character, std::size_t length);
+    std::string convert_one(char* character, std::size_t length, bool decoded);
+    bool give_out(std::string& out);
+    std::string give_out_held();
     std::string refused();
 
     Handle cd_;

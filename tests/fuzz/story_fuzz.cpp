@@ -52,6 +52,8 @@ constexpr std::array codesets = {"",
                                  "UTF-7",
                                  "BIG5-HKSCS",
                                  "ISO-8859-1",
+                                 "TCVN5712-1",
+                                 "CP1255",
                                  "ASCII//IGNORE"};
 
 }  // namespace
