@@ -4,6 +4,7 @@
 # end of a run is told outside the story, and a fresh run starts empty.
 #
 #     page_test.py SITE CASES
+import difflib
 import functools
 import http.server
 import pathlib
@@ -86,7 +87,11 @@ def playthroughs():
         expected = keys_file.with_suffix(".screen").read_bytes().decode("utf-8")
         fresh()
         echoes = type_keys(keys_file.read_bytes().decode("utf-8").split("\n", 1)[1])
-        check(keys_file.stem, settled(STORY, expected), expected)
+        seen = settled(STORY, expected)
+        check(keys_file.stem, seen == expected, True)
+        sys.stdout.writelines(difflib.unified_diff(expected.splitlines(True), seen.splitlines(True),
+                                                   keys_file.name.replace(".keys", ".screen"),
+                                                   f"{keys_file.stem} typed on the page"))
         seen = page("[...document.querySelectorAll('#screen .echo')].map((e) => e.textContent)")
         check(keys_file.stem + " (echo)", seen[:len(echoes)], echoes[:len(seen)])
     check("playthroughs typed", len(typed) >= 30, True)
