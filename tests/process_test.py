@@ -4,6 +4,7 @@
 # pseudo-terminals, as a player meets it, in every locale. The paths come from ctest:
 # KURENAGI_GAME, KURENAGI_CASES (the recorded playthroughs in code page 932), KURENAGI_LOCALES
 # (where an EUC-JP locale was made); .ci/windows names KURENAGI_WINDOWS_GAME for the Wine test.
+import contextlib
 import fcntl
 import os
 import pty
@@ -225,6 +226,18 @@ class PseudoTerminal(unittest.TestCase):
             player.type(keys)
             self.assertTrue(player.sees(f"{last}\r\n{SHELL}b''"), keys)
             self.assertEqual(player.exit_status(), 0)
+
+    # Keys from a pipe, the story on a terminal: the last line is still ended for the shell.
+    def test_keys_from_a_pipe_end_on_a_line_of_their_own(self):
+        primary, secondary = os.openpty()
+        run(b"\n58203\n\n\n", ("LC_ALL=C.UTF-8",), stdout=secondary, stderr=secondary)
+        os.close(secondary)
+        screen = b""
+        with contextlib.suppress(OSError):  # the terminal reads as ended once it is empty
+            while chunk := os.read(primary, 4096):
+                screen += chunk
+        os.close(primary)
+        self.assertTrue(screen.endswith(f"{self.LAST_LINE}\r\n".encode()), screen[-80:])
 
     def test_a_hung_up_terminal_ends_the_input(self):
         player = Player([GAME], ["LC_ALL=C.UTF-8"], nohup=True)
