@@ -128,7 +128,7 @@ SHELL = "shell read: "
 # shell starts it, or, with first=True, as the first process of its terminal, as a terminal
 # window or a desktop entry starts it.
 class Player:
-    def __init__(self, command, settings, raw=False, nohup=False, first=False):
+    def __init__(self, command, settings, raw=False, nohup=False, first=False, screen=None):
         self.pid, self.fd = pty.fork()
         if self.pid == 0:
             if raw:
@@ -143,6 +143,8 @@ class Player:
                 except OSError:
                     pass  # the terminal is gone
                 os._exit(status & 0xFF)
+            if screen is not None:
+                os.dup2(screen, 1)
             os.execve(command[0], command, environment(*settings))
         self.screen, self.seen = b"", 0
 
@@ -226,6 +228,15 @@ class PseudoTerminal(unittest.TestCase):
             player.type(keys)
             self.assertTrue(player.sees(f"{last}\r\n{SHELL}b''"), keys)
             self.assertEqual(player.exit_status(), 0)
+
+    # Keys from a terminal, the story into a pipe: the keys typed ahead are gone all the same.
+    def test_keys_from_a_terminal_typed_ahead_are_discarded(self):
+        reader, writer = os.pipe()
+        player = Player([GAME], ["LC_ALL=C.UTF-8"], screen=writer)
+        os.close(writer)
+        player.type("\n58203\n\n\nsecond\n")
+        self.assertTrue(player.sees(f"{SHELL}b''"))
+        os.close(reader)
 
     # Keys from a pipe, the story on a terminal: the last line is still ended for the shell.
     def test_keys_from_a_pipe_end_on_a_line_of_their_own(self):
