@@ -5,6 +5,7 @@
 void write(kurenagi::Output& out, const kurenagi::TextField& name) {
 #if CASE == 0
     out.say("%sは%s %d", name, name, 5);
+    out.say("%s%d", name, 5);  // placeholders side by side
     out.say("plain");
 #elif CASE == 1
     out.say("%s %s", name);  // a placeholder too many

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdio>
 #include <memory>
 
 #include "console/output.hpp"
@@ -38,7 +39,7 @@ public:
     void read_word(TextField& field);
 
 private:
-    static constexpr int end_of_input = -1;
+    static constexpr int end_of_input = EOF;
 
     int peek();
     int take();

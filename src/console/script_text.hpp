@@ -12,10 +12,10 @@ namespace kurenagi {
 namespace script_text {
 
 template <class Arg>
-consteval char placeholder_for() {
+consteval std::string_view placeholder_for() {
     static_assert(std::is_same_v<Arg, TextField> || std::is_same_v<Arg, int>,
                   "a text takes text fields (%s) and numbers (%d) only");
-    return std::is_same_v<Arg, TextField> ? 's' : 'd';
+    return std::is_same_v<Arg, TextField> ? "%s" : "%d";
 }
 
 // Not constexpr on purpose: reaching it stops the compiler, and its name says why.
@@ -33,18 +33,17 @@ public:
     template <std::size_t size>
     consteval ScriptText(const char (&text)[size])  // NOLINT(modernize-avoid-c-arrays)
         : text_(text, size - 1) {
-        constexpr std::array<char, sizeof...(Args)> kinds{script_text::placeholder_for<Args>()...};
+        constexpr std::array<std::string_view, sizeof...(Args)> wanted{
+            script_text::placeholder_for<Args>()...};
         std::size_t next = 0;
         for (std::size_t at = text_.find('%'); at != std::string_view::npos;
              at = text_.find('%', at + 2)) {
-            const bool fits =
-                next < kinds.size() && at + 1 < text_.size() && text_[at + 1] == kinds.at(next);
-            if (!fits) {
+            if (next >= wanted.size() || text_.substr(at, 2) != wanted.at(next)) {
                 script_text::placeholders_do_not_fit_the_arguments();
             }
             ++next;
         }
-        if (next != kinds.size()) {
+        if (next != wanted.size()) {
             script_text::placeholders_do_not_fit_the_arguments();
         }
     }

@@ -45,7 +45,8 @@ std::u16string pairs_as_one_refusal(std::u16string_view text) {
     const auto low = [](char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; };
     std::u16string one;
     for (std::size_t at = 0; at < text.size(); ++at) {
-        const bool pair = high(text[at]) && at + 1 < text.size() && low(text[at + 1]);
+        const std::u16string_view two = text.substr(at, 2);
+        const bool pair = two.size() == 2 && high(two[0]) && low(two[1]);
         one += pair ? u'?' : text[at];
         at += pair ? 1 : 0;
     }
