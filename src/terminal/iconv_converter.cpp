@@ -59,30 +59,22 @@ std::string IconvConverter::convert(std::string_view bytes) {
 
 std::string IconvConverter::convert_one(char* character, std::size_t length, bool decoded) {
     std::string out;
-    for (;;) {
-        std::array<char, 64> chunk;  // any size does: the loop goes on until all is done
-        char* to = chunk.data();
-        std::size_t room = chunk.size();
-        const std::size_t result = iconv(cd_.get(), &character, &length, &to, &room);
-        out.append(chunk.data(), to);
-        if (!failed(result)) {
-            // Vietnamese and Hebrew decoders hold a letter back for a mark that may follow;
-            // the measuring one saw what followed and gave the letter out, so this one must too.
-            return decoded && out.empty() ? give_out_held() : out;
-        }
-        if (errno != E2BIG) {
-            return out + refused();
-        }
+    if (!put(&character, &length, out)) {
+        return out + refused();
     }
+    // Vietnamese and Hebrew decoders hold a letter back for a mark that may follow; the
+    // measuring one saw what followed and gave the letter out, so this one must too.
+    return decoded && out.empty() ? give_out_held() : out;
 }
 
-// What the converting one holds back, a shift or a letter waiting for its mark, comes out;
-// false if that could not be written.
-bool IconvConverter::give_out(std::string& out) {
-    std::array<char, 64> chunk;  // a shift sequence or one character is a few bytes
+// One call of the converting one, onto `out`; without input, it gives out what it holds back,
+// a shift or a letter waiting for its mark. False if that could not be written.
+bool IconvConverter::put(char** in, std::size_t* in_left, std::string& out) {
+    // One character, after a shift or a letter held back, is a few bytes.
+    std::array<char, 64> chunk;
     char* to = chunk.data();
     std::size_t room = chunk.size();
-    const bool written = !failed(iconv(cd_.get(), nullptr, nullptr, &to, &room));
+    const bool written = !failed(iconv(cd_.get(), in, in_left, &to, &room));
     out.append(chunk.data(), to);
     return written;
 }
@@ -90,7 +82,7 @@ bool IconvConverter::give_out(std::string& out) {
 // A letter held back that the other side lacks is refused as itself, never as the key after it.
 std::string IconvConverter::give_out_held() {
     std::string out;
-    return give_out(out) ? out : out + refused();
+    return put(nullptr, nullptr, out) ? out : out + refused();
 }
 
 // One "?" in the initial shift state, and converters that start afresh after it.
@@ -104,7 +96,7 @@ std::string IconvConverter::refused() {
 std::string IconvConverter::unshift() {
     std::string out;
     // Whatever cannot be written here is dropped: a refusal starts afresh after it.
-    static_cast<void>(give_out(out));
+    static_cast<void>(put(nullptr, nullptr, out));
     return out;
 }
 

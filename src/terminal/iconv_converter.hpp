@@ -42,7 +42,7 @@ private:
 
     Character measure(char* at, std::size_t left);
     std::string convert_one(char* character, std::size_t length, bool decoded);
-    bool give_out(std::string& out);
+    bool put(char** in, std::size_t* in_left, std::string& out);
     std::string give_out_held();
     std::string refused();
 
