@@ -40,10 +40,11 @@ std::string IconvConverter::convert(std::string_view bytes) {
     kept_ += bytes;
     std::string out;
     char* at = kept_.data();
-    for (std::size_t left = kept_.size(); left > 0;) {
-        const Character next = measure(at, left);
-        if (next.held_out) {
-            out += give_out_held();
+    char* const end = at + kept_.size();
+    while (at != end) {
+        const Character next = measure(at, static_cast<std::size_t>(end - at));
+        if (next.length == 0 && next.decoded) {
+            out += give_out_held();  // the converting one holds that character too
             continue;
         }
         if (next.length == 0) {
@@ -51,7 +52,6 @@ std::string IconvConverter::convert(std::string_view bytes) {
         }
         out += next.refused ? refused() : convert_one(at, next.length, next.decoded);
         at += next.length;
-        left -= next.length;
     }
     kept_.erase(0, static_cast<std::size_t>(at - kept_.data()));
     return out;
@@ -118,15 +118,11 @@ IconvConverter::Character IconvConverter::measure(char* at, std::size_t left) {
     const std::size_t result = iconv(measure_.get(), &in, &in_left, &to, &room);
     const std::size_t length = left - in_left;
     const bool decoded = room == 0;
-    if (length == 0 && decoded) {
-        return {.length = 0, .refused = false, .decoded = true, .held_out = true};
-    }
     // A decoder may take a character and then stop at a broken one after it.
     const bool refused = failed(result) && errno == EILSEQ && !decoded;
     return {.length = refused ? std::max<std::size_t>(length, 1) : length,
             .refused = refused,
-            .decoded = decoded,
-            .held_out = false};
+            .decoded = decoded};
 }
 
 }  // namespace kurenagi

@@ -33,11 +33,12 @@ private:
     IconvConverter(Handle convert, Handle measure)
         : cd_(std::move(convert)), measure_(std::move(measure)) {}
 
+    // Decoded with a length of 0, it is a character held back from the piece before that came
+    // out first, alone.
     struct Character {
-        std::size_t length;  // 0: cut short by the end of what there is, or `held_out`
+        std::size_t length;  // 0: cut short by the end of what there is
         bool refused;        // bytes that start no character
         bool decoded;        // it came out as a character, not a shift or a letter held back
-        bool held_out;       // a character held back from before came out first, alone
     };
 
     Character measure(char* at, std::size_t left);
