@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <set>
 #include <sstream>
 
@@ -57,9 +58,10 @@ TEST(Playthroughs, ShowTheirRecordedScreens) {
         EXPECT_TRUE(keys.insert(p.keys).second) << p.name;
     }
     using Delivery = MemoryTerminal::Delivery;
-    const std::pair<Delivery, const char*> deliveries[] = {{Delivery::by_line, "a line at a time"},
-                                                           {Delivery::at_once, "all at once"},
-                                                           {Delivery::by_byte, "a byte at a time"}};
+    const std::array<std::pair<Delivery, const char*>, 3> deliveries = {
+        {{Delivery::by_line, "a line at a time"},
+         {Delivery::at_once, "all at once"},
+         {Delivery::by_byte, "a byte at a time"}}};
     for (const auto& p : playthroughs) {
         // The first delivery that shows another screen says what differs; the others would
         // only say it again.
