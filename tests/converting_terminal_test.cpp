@@ -139,6 +139,15 @@ TEST(ConvertingTerminal, StatefulScreenIsInItsInitialStateAtEveryWait) {
     EXPECT_EQ(device.memory.screens_at_wait.front(), "\x1B$BA*Br;h\x1B(B");
 }
 
+// A terminal takes keys after Ctrl-D, for the closing window: they start afresh, without the
+// half character the end cut short.
+TEST(ConvertingTerminal, KeysAfterTheEndStartAfresh) {
+    auto keyboard = IconvConverter::open("CP932", "UTF-8");
+    EXPECT_EQ(keyboard->convert(utf8(u8"太").substr(0, 2)), "");
+    EXPECT_EQ(keyboard->finish(), "?");
+    EXPECT_EQ(keyboard->convert("x\n"), "x\n");
+}
+
 TEST(ConvertingTerminal, CodesetTheLibraryDoesNotKnowHasNoConversion) {
     EXPECT_FALSE(conversion_for("NO-SUCH-CODESET"));
     EXPECT_EQ(IconvConverter::open("NO-SUCH-CODESET", "CP932"), nullptr);
