@@ -148,10 +148,5 @@ TEST(ConvertingTerminal, KeysAfterTheEndStartAfresh) {
     EXPECT_EQ(keyboard->convert("x\n"), "x\n");
 }
 
-TEST(ConvertingTerminal, CodesetTheLibraryDoesNotKnowHasNoConversion) {
-    EXPECT_FALSE(conversion_for("NO-SUCH-CODESET"));
-    EXPECT_EQ(IconvConverter::open("NO-SUCH-CODESET", "CP932"), nullptr);
-}
-
 }  // namespace
 }  // namespace kurenagi::testing

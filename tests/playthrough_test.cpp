@@ -10,7 +10,7 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
-#include <iconv.h>
+#include "terminal/iconv_converter.hpp"
 #endif
 
 #include "memory_terminal.hpp"
@@ -20,26 +20,18 @@ namespace kurenagi::testing {
 namespace {
 
 // A screen as the player reads it, in UTF-8, line by line; a byte that is no character is
-// shown as a question mark. (A character of code page 932 takes three bytes at most in UTF-8.)
+// shown as a question mark.
 std::vector<std::string> utf8_lines(const std::string& cp932) {
-    std::string utf8(cp932.size() * 3, '\0');
 #ifdef _WIN32
     std::wstring wide(cp932.size(), L'\0');
     wide.resize(MultiByteToWideChar(932, 0, cp932.data(), static_cast<int>(cp932.size()),
                                     wide.data(), static_cast<int>(wide.size())));
+    std::string utf8(wide.size() * 3, '\0');  // three bytes at most for each unit
     utf8.resize(WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
                                     utf8.data(), static_cast<int>(utf8.size()), nullptr, nullptr));
 #else
-    iconv_t cd = iconv_open("UTF-8", "CP932");
-    char* in = const_cast<char*>(cp932.data());  // NOLINT(cppcoreguidelines-pro-type-const-cast)
-    std::size_t in_left = cp932.size();
-    char* out = utf8.data();
-    std::size_t out_left = utf8.size();
-    while (iconv(cd, &in, &in_left, &out, &out_left) == static_cast<std::size_t>(-1)) {
-        ++in, --in_left, *out++ = '?', --out_left;
-    }
-    iconv_close(cd);
-    utf8.resize(out - utf8.data());
+    const auto screen = IconvConverter::open("UTF-8", "CP932");
+    const std::string utf8 = screen->convert(cp932) + screen->finish();
 #endif
     std::vector<std::string> lines;
     std::istringstream stream(utf8);

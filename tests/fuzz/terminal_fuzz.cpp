@@ -1,8 +1,7 @@
-// The terminal layer on arbitrary bytes: line cooking, pending input and a stateless
-// conversion either way between code page 932 and a screen's codeset give the same bytes
-// however the pieces fall, as the reads and writes that carry keys and screens cut them;
-// what a conversion hands the story is whole code page 932 characters; and the reading of
-// locale names and codesets takes any name without fault.
+// The terminal layer on arbitrary bytes: line cooking and a stateless conversion either way between
+// code page 932 and a screen's codeset give the same bytes however the pieces fall, as the reads
+// and writes that carry keys and screens cut them; what a conversion hands the story is whole code
+// page 932 characters; and the reading of locale names and codesets takes any name without fault.
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -14,7 +13,6 @@
 
 #include "terminal/iconv_converter.hpp"
 #include "terminal/line_cooking.hpp"
-#include "terminal/pending_input.hpp"
 #include "terminal/screen_encoding.hpp"
 
 namespace {
@@ -74,27 +72,6 @@ void convert(FuzzedDataProvider& provider) {
             (line_feeds(at_once) == line_feeds(text) && line_feeds(in_pieces) == line_feeds(text)));
 }
 
-void serve(FuzzedDataProvider& provider) {
-    kurenagi::PendingInput pending;
-    std::string added;
-    std::string served;
-    std::array<char, 16> buffer{};
-    while (provider.remaining_bytes() > 0) {
-        if (provider.ConsumeBool()) {
-            const std::string piece = provider.ConsumeRandomLengthString(32);
-            pending.add(piece);
-            added += piece;
-        } else {
-            const auto room = provider.ConsumeIntegralInRange<std::size_t>(0, buffer.size());
-            served.append(buffer.data(), pending.serve(std::span(buffer.data(), room)));
-        }
-    }
-    while (!pending.empty()) {
-        served.append(buffer.data(), pending.serve(buffer));
-    }
-    require(served == added);
-}
-
 void name_the_screen(FuzzedDataProvider& provider) {
     std::array<std::string, 4> values;
     for (auto& value : values) {
@@ -114,14 +91,11 @@ void name_the_screen(FuzzedDataProvider& provider) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     FuzzedDataProvider provider(data, size);
-    switch (provider.ConsumeIntegralInRange(0, 3)) {
+    switch (provider.ConsumeIntegralInRange(0, 2)) {
         case 0:
             cook(provider);
             break;
         case 1:
-            serve(provider);
-            break;
-        case 2:
             convert(provider);
             break;
         default:
