@@ -13,19 +13,21 @@ TEST(ClosingTerminal, EndsTheLastLineKeepsAWindowOfItsOwnAndDiscardsTypedAheadKe
         bool end_the_line;
         bool keep_the_window;
         std::string story;  // written by the story before the end
-        std::string keys;   // read once by the story, then once more after the end
+        std::string keys;   // read once by the story, then by the window until Enter or the end
         std::string screen;
         int discards;
+        std::size_t waits;  // reads of the keys
     };
     const std::vector<Case> cases = {
-        {false, false, "abc", "", "abc", 1},
-        {true, false, "abc", "", "abc\n", 1},
-        {true, false, "abc\n", "", "abc\n", 1},
-        {true, false, "：", "1\n", "：", 1},  // the echo of Enter ended the line
-        {true, false, "：", "1", "：\n", 1},  // Ctrl-D after a digit: no echo of a line end
-        {true, true, "x", "\nzz\n", "x" + window, 2},
-        {true, true, "x", "", "x\n" + window, 2},  // the input had ended
-        {true, true, "x\n", "\n", "x\n" + window, 2},
+        {false, false, "abc", "", "abc", 1, 1},
+        {true, false, "abc", "", "abc\n", 1, 1},
+        {true, false, "abc\n", "", "abc\n", 1, 1},
+        {true, false, "：", "1\n", "：", 1, 1},  // the echo of Enter ended the line
+        {true, false, "：", "1", "：\n", 1, 1},  // Ctrl-D after a digit: no echo of a line end
+        {true, true, "x", "\nzz\n", "x" + window, 2, 2},
+        {true, true, "x", "\nz", "x" + window, 2, 3},  // only Enter or the end closes it
+        {true, true, "x", "", "x\n" + window, 2, 2},   // the input had ended
+        {true, true, "x\n", "\n", "x\n" + window, 2, 2},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.story + "|" + c.keys);
@@ -42,22 +44,10 @@ TEST(ClosingTerminal, EndsTheLastLineKeepsAWindowOfItsOwnAndDiscardsTypedAheadKe
         }
         EXPECT_EQ(memory.output, c.screen);
         EXPECT_EQ(discards, c.discards);
+        EXPECT_EQ(memory.screens_at_wait.size(), c.waits);
         // A window of its own waits for the player with the line on the screen.
         EXPECT_EQ(memory.screens_at_wait.back().ends_with(window), c.keep_the_window);
     }
-}
-
-// Keys that are not Enter, such as a word ended by Ctrl-D, do not close the window.
-TEST(ClosingTerminal, WindowWaitsForEnterNotForAnyKey) {
-    MemoryTerminal memory("\nz");
-    {
-        auto terminal = closing_terminal(
-            std::make_unique<Borrowed>(memory),
-            {.end_the_line = true, .keep_the_window = true, .discard_typed_ahead = {}});
-        std::array<char, 64> buffer{};
-        static_cast<void>(terminal->read(buffer));
-    }
-    EXPECT_EQ(memory.screens_at_wait.size(), 3U);  // "\n" for the story, "z", then the end
 }
 
 // A complaint goes to standard error, most often the same screen: it starts a line of its own,
