@@ -148,5 +148,11 @@ TEST(ConvertingTerminal, KeysAfterTheEndStartAfresh) {
     EXPECT_EQ(keyboard->convert("x\n"), "x\n");
 }
 
+// Half a converter is none: CP932 reads as UTF-32 everywhere, yet it has no converter to a
+// codeset the library cannot write.
+TEST(ConvertingTerminal, CodesetTheLibraryCannotWriteHasNoConverter) {
+    EXPECT_EQ(IconvConverter::open("NO-SUCH-CODESET", "CP932"), nullptr);
+}
+
 }  // namespace
 }  // namespace kurenagi::testing
