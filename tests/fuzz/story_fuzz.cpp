@@ -36,24 +36,11 @@ private:
     bool ended_ = false;
 };
 
-// Stateless and stateful, one byte and many, with refusals both ways; "" is no conversion.
-constexpr std::array codesets = {"",
-                                 "UTF-8",
-                                 "EUC-JP",
-                                 "EUC-JP-MS",
-                                 "ISO-2022-JP",
-                                 "ISO-2022-JP-3",
-                                 "SHIFT_JISX0213",
-                                 "EUC-JISX0213",
-                                 "GB18030",
-                                 "ISO-2022-CN-EXT",
-                                 "ISO-2022-KR",
-                                 "UTF-16",
-                                 "UTF-7",
-                                 "BIG5-HKSCS",
-                                 "ISO-8859-1",
-                                 "TCVN5712-1",
-                                 "CP1255",
+// Stateless and stateful, one byte and many, with refusals both ways.
+constexpr std::array codesets = {"UTF-8",           "EUC-JP",         "EUC-JP-MS",    "ISO-2022-JP",
+                                 "ISO-2022-JP-3",   "SHIFT_JISX0213", "EUC-JISX0213", "GB18030",
+                                 "ISO-2022-CN-EXT", "ISO-2022-KR",    "UTF-16",       "UTF-7",
+                                 "BIG5-HKSCS",      "ISO-8859-1",     "TCVN5712-1",   "CP1255",
                                  "ASCII//IGNORE"};
 
 }  // namespace
@@ -64,12 +51,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const std::uint8_t choice = data[0];
     const auto delivery = static_cast<MemoryTerminal::Delivery>(choice % 3);
-    const std::string codeset = codesets.at((choice / 3) % codesets.size());
+    // 0: the story's own code page, with no conversion; then each codeset above.
+    const std::size_t screen = (choice / 3) % (codesets.size() + 1);
     MemoryTerminal memory(std::string(reinterpret_cast<const char*>(data) + 1, size - 1), delivery);
     std::unique_ptr<Terminal> terminal = std::make_unique<EndWatcher>(memory);
-    if (!codeset.empty()) {
+    if (screen > 0) {
         // Every codeset above is one glibc converts: value() throws, and so fails, otherwise.
-        terminal = kurenagi::speak(kurenagi::conversion_for(codeset).value(), std::move(terminal));
+        auto conversion = kurenagi::conversion_for(codesets.at(screen - 1)).value();
+        terminal = kurenagi::speak(std::move(conversion), std::move(terminal));
     }
     if (kurenagi::play(*terminal) != 0) {
         std::abort();  // memory never fails to take what the story writes
