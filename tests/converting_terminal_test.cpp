@@ -93,6 +93,15 @@ TEST(ConvertingTerminal, BrokenPairTakenBeforeItsRefusalLeavesTheNextByteItsOwnM
     expect_conversions({{from_keyboard, "CP949", "??x\n", "\xA2\xE8\xFFx\n"}});
 }
 
+// Found by fuzzing: glibc's GB18030 takes a lead byte and a digit for the start of a
+// four-byte character before it looks further, and waited for the rest with the Enter after
+// them, which the end of the input then lost.
+TEST(ConvertingTerminal, BrokenCharacterHoldsNoEnterBack) {
+    expect_conversions({{from_keyboard, "GB18030", "?6\n",
+                         "\xE4"
+                         "6\n"}});
+}
+
 // glibc's JIS X 0213 decoders give か and a combining mark, which code page 932 lacks, for
 // one code; the mark they hold must not block every key after it.
 TEST(ConvertingTerminal, HeldHalfOfACombiningPairLosesNoLaterKey) {

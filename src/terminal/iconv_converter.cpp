@@ -30,8 +30,13 @@ std::unique_ptr<IconvConverter> IconvConverter::open(const std::string& to,
     if (!convert || !measure) {
         return nullptr;
     }
-    return std::unique_ptr<IconvConverter>(
+    std::unique_ptr<IconvConverter> converter(
         new IconvConverter(std::move(convert), std::move(measure)));
+    std::array<char, 1> line_feed{'\n'};
+    const Character enter = converter->measure(line_feed.data(), line_feed.size());
+    converter->line_feed_alone_ = enter.length == 1 && enter.decoded;
+    start_afresh(converter->measure_.get());
+    return converter;
 }
 
 // Character by character, so that a refusal is always that of one known character: iconv
@@ -118,8 +123,14 @@ IconvConverter::Character IconvConverter::measure(char* at, std::size_t left) {
     const std::size_t result = iconv(measure_.get(), &in, &in_left, &to, &room);
     const std::size_t length = left - in_left;
     const bool decoded = room == 0;
-    // A decoder may take a character and then stop at a broken one after it.
-    const bool refused = failed(result) && errno == EILSEQ && !decoded;
+    // A decoder may take a character and then stop at a broken one after it. Some wait for a
+    // character's whole length before they look at its bytes: one cut short before a line feed
+    // is as broken as they would find it with more, or the Enter would wait for the next key.
+    const bool cut_short_before_enter =
+        length == 0 && line_feed_alone_ &&
+        std::string_view(at, left).find('\n') != std::string_view::npos;
+    const bool refused = failed(result) && !decoded &&
+                         (errno == EILSEQ || (errno == EINVAL && cut_short_before_enter));
     return {.length = refused ? std::max<std::size_t>(length, 1) : length,
             .refused = refused,
             .decoded = decoded};

@@ -50,6 +50,9 @@ private:
     Handle cd_;
     // From the same codeset to UTF-32, to tell where each character ends.
     Handle measure_;
+    // A line feed that is a byte of its own, as in every codeset a locale names and unlike in
+    // UTF-16, never continues a character.
+    bool line_feed_alone_ = false;
     std::string kept_;
 };
 
