@@ -126,11 +126,12 @@ IconvConverter::Character IconvConverter::measure(char* at, std::size_t left) {
     // A decoder may take a character and then stop at a broken one after it. Some wait for a
     // character's whole length before they look at its bytes: one cut short before a line feed
     // is as broken as they would find it with more, or the Enter would wait for the next key.
-    const bool cut_short_before_enter =
-        length == 0 && line_feed_alone_ &&
-        std::string_view(at, left).find('\n') != std::string_view::npos;
-    const bool refused = failed(result) && !decoded &&
-                         (errno == EILSEQ || (errno == EINVAL && cut_short_before_enter));
+    const auto before_enter = [&] {
+        return length == 0 && line_feed_alone_ &&
+               std::string_view(at, left).find('\n') != std::string_view::npos;
+    };
+    const bool refused =
+        failed(result) && !decoded && (errno == EILSEQ || (errno == EINVAL && before_enter()));
     return {.length = refused ? std::max<std::size_t>(length, 1) : length,
             .refused = refused,
             .decoded = decoded};
