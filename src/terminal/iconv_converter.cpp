@@ -32,10 +32,9 @@ std::unique_ptr<IconvConverter> IconvConverter::open(const std::string& to,
     }
     std::unique_ptr<IconvConverter> converter(
         new IconvConverter(std::move(convert), std::move(measure)));
+    // The decoder is left as it was: none of the C library's holds a line feed back.
     std::array<char, 1> line_feed{'\n'};
-    const Character enter = converter->measure(line_feed.data(), line_feed.size());
-    converter->line_feed_alone_ = enter.length == 1 && enter.decoded;
-    start_afresh(converter->measure_.get());
+    converter->line_feed_alone_ = converter->measure(line_feed.data(), line_feed.size()).decoded;
     return converter;
 }
 
