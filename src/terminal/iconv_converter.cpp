@@ -33,7 +33,7 @@ std::unique_ptr<IconvConverter> IconvConverter::open(const std::string& to,
     std::unique_ptr<IconvConverter> converter(
         new IconvConverter(std::move(convert), std::move(measure)));
     // The decoder is left as it was: none of the C library's holds a line feed back.
-    std::array<char, 1> line_feed{'\n'};
+    std::string line_feed = "\n";
     converter->line_feed_alone_ = converter->measure(line_feed.data(), line_feed.size()).decoded;
     return converter;
 }
