@@ -2,6 +2,7 @@
 #include <cstdlib>
 #include <new>
 
+#include "command_line.hpp"
 #include "story/driver.hpp"
 #include "terminal/standard_terminal.hpp"
 
@@ -17,8 +18,13 @@ namespace {
 
 }  // namespace
 
-int main() {
+int main(int argc, char* argv[]) {
     std::set_new_handler(out_of_memory);
+    const auto request = kurenagi::request_of({argv, static_cast<std::size_t>(argc)});
+    if (request != kurenagi::Request::play) {
+        const auto output = kurenagi::open_message_output();
+        return kurenagi::answer(request, kurenagi::messages_in_japanese(), *output);
+    }
     const auto terminal = kurenagi::open_standard_terminal();
     return kurenagi::play(*terminal);
 }

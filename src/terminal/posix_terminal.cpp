@@ -108,6 +108,15 @@ std::unique_ptr<Terminal> for_the_screen(std::unique_ptr<Terminal> device) {
 
 }  // namespace
 
+std::unique_ptr<Terminal> open_message_output() {
+    return for_the_screen(std::make_unique<PosixTerminal>());
+}
+
+bool messages_in_japanese() {
+    return is_japanese(
+        locale_name(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG")));
+}
+
 // Pipes and files get the story's own bytes, whatever the locale, and nothing more, ever.
 std::unique_ptr<Terminal> open_standard_terminal() {
 #ifdef __EMSCRIPTEN__

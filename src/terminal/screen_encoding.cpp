@@ -61,6 +61,12 @@ std::vector<std::string> screen_codesets(const std::string& codeset) {
     return {codeset, "UTF-8"};
 }
 
+bool is_japanese(std::string_view locale) {
+    return locale.starts_with("ja") &&
+           (locale.size() == 2 ||
+            std::string_view("_.@").find(locale[2]) != std::string_view::npos);
+}
+
 bool is_code_page_932(std::string_view codeset) {
     return is_one_of(codeset, {"CP932", "SJIS", "SHIFTJIS", "WINDOWS31J", "MSKANJI", "IBM943"});
 }

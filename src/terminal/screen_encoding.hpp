@@ -22,6 +22,9 @@ std::string terminal_codeset(std::string_view name, const char* installed);
 // likely is, so it comes last.
 std::vector<std::string> screen_codesets(const std::string& codeset);
 
+// Whether a locale's name is one of Japanese: "ja", "ja_JP.UTF-8", "ja_JP@modifier".
+bool is_japanese(std::string_view locale);
+
 // Code page 932 under any of its names: the story's bytes need no conversion.
 bool is_code_page_932(std::string_view codeset);
 

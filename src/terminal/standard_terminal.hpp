@@ -10,4 +10,12 @@ namespace kurenagi {
 // to in the encoding of the screen they lead to. The kind of screen is decided here, once.
 std::unique_ptr<Terminal> open_standard_terminal();
 
+// Standard output for what the program prints instead of playing (its help, its version): in
+// the locale's encoding wherever it goes, a terminal, a pipe or a file, as every program's
+// messages are.
+std::unique_ptr<Terminal> open_message_output();
+
+// Whether the player's locale asks for messages in Japanese.
+bool messages_in_japanese();
+
 }  // namespace kurenagi

@@ -48,4 +48,9 @@ public:
 
 std::unique_ptr<Terminal> open_standard_terminal() { return std::make_unique<WebTerminal>(); }
 
+// The page starts the game with no arguments: nothing ever asks for a message.
+std::unique_ptr<Terminal> open_message_output() { return open_standard_terminal(); }
+
+bool messages_in_japanese() { return true; }
+
 }  // namespace kurenagi

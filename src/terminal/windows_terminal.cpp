@@ -184,6 +184,14 @@ private:
 
 }  // namespace
 
+// A console gets Unicode; a pipe or a file gets code page 932, the code page of Japanese
+// Windows.
+std::unique_ptr<Terminal> open_message_output() {
+    return std::make_unique<WindowsTerminal>(false, is_console(GetStdHandle(STD_OUTPUT_HANDLE)));
+}
+
+bool messages_in_japanese() { return PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_JAPANESE; }
+
 // Pipes and files get the story's own bytes and nothing more, ever.
 std::unique_ptr<Terminal> open_standard_terminal() {
     HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
