@@ -11,6 +11,7 @@ namespace {
 // Memory that runs out is said at once, where it runs out: a std::bad_alloc thrown from
 // there could itself find no memory, and would end the run in std::terminate.
 [[noreturn]] void out_of_memory() {
+    kurenagi::give_the_terminal_back();
     // Nothing more can be done if even standard error is gone.
     static_cast<void>(std::fputs("kurenagi: out of memory\n", stderr));
     std::_Exit(1);

@@ -10,11 +10,14 @@ import contextlib
 import fcntl
 import os
 import pty
+import re
 import resource
 import select
 import signal
+import struct
 import subprocess
 import sys
+import termios
 import time
 import tty
 import unittest
@@ -152,33 +155,72 @@ class Pipes(unittest.TestCase):
                           b"kurenagi: cannot read standard input: Is a directory\n"))
 
 
-# What a shell shows once the game is over: whatever the terminal still held for it.
+# What a shell shows once the game is over: whatever the terminal still held for it, and
+# whether the terminal is in the mode the shell left it in.
 SHELL = "shell read: "
 
 
-# A player at a pseudo-terminal, looking for texts as they appear. The game is started as a
-# shell starts it, or, with first=True, as the first process of its terminal, as a terminal
+# The shell of a Player: runs the game as a job in the foreground of its own, says when it
+# stops and in which mode it left the terminal, and puts it in the foreground again on "fg".
+def shell(command, settings, screen):
+    own = termios.tcgetattr(0)
+    signal.signal(signal.SIGTTOU, signal.SIG_IGN)  # a shell takes the terminal back at will
+    game = os.fork()
+    if game == 0:
+        os.setpgid(0, 0)
+        os.tcsetpgrp(0, os.getpid())
+        signal.signal(signal.SIGTTOU, signal.SIG_DFL)
+        play(command, settings, screen)
+    os.write(1, f"shell: game {game}\r\n".encode())
+    mode = "gone"
+    while True:
+        status = os.waitpid(game, os.WUNTRACED)[1]
+        try:
+            os.tcsetpgrp(0, os.getpgrp())
+            mode = "kept" if termios.tcgetattr(0) == own else "changed"
+        except OSError:
+            break  # the terminal is gone
+        if not os.WIFSTOPPED(status):
+            break
+        os.write(1, f"\r\nshell: stopped, mode {mode}\r\n".encode())
+        os.read(0, 100)  # "fg"
+        os.tcsetpgrp(0, game)
+        os.kill(game, signal.SIGCONT)
+    with contextlib.suppress(OSError):  # the terminal may be gone
+        held = os.read(0, 4096) if select.select([0], [], [], 0.5)[0] else b""
+        os.write(1, f"{SHELL}{held!r}\nshell: mode {mode}\n".encode())
+    os._exit(os.waitstatus_to_exitcode(status) & 0xFF)
+
+
+def play(command, settings, screen):
+    if screen is not None:
+        os.dup2(screen, 1)
+    os.execve(command[0], command, environment(*settings))
+
+
+# A player at a pseudo-terminal of `columns`, looking for texts as they appear. The game is
+# started by a shell, or, with first=True, as the first process of its terminal, as a terminal
 # window or a desktop entry starts it.
 class Player:
-    def __init__(self, command, settings, raw=False, nohup=False, first=False, screen=None):
+    def __init__(self, command, settings, raw=False, nohup=False, first=False, screen=None,
+                 echo=True, columns=80):
         self.pid, self.fd = pty.fork()
         if self.pid == 0:
+            fcntl.ioctl(0, termios.TIOCSWINSZ, struct.pack("HHHH", 24, columns, 0, 0))
             if raw:
                 tty.setraw(0)  # no echo, no line editing: Enter arrives as CR
+            if not echo:
+                mode = termios.tcgetattr(0)
+                mode[3] &= ~termios.ECHO
+                termios.tcsetattr(0, termios.TCSANOW, mode)
             if nohup:
                 signal.signal(signal.SIGHUP, signal.SIG_IGN)
-            if not first and os.fork() != 0:
-                status = os.waitstatus_to_exitcode(os.wait()[1])
-                held = os.read(0, 4096) if select.select([0], [], [], 0.5)[0] else b""
-                try:
-                    os.write(1, f"{SHELL}{held!r}\n".encode())
-                except OSError:
-                    pass  # the terminal is gone
-                os._exit(status & 0xFF)
-            if screen is not None:
-                os.dup2(screen, 1)
-            os.execve(command[0], command, environment(*settings))
+            (play if first else shell)(command, settings, screen)
         self.screen, self.seen = b"", 0
+
+    # The game's process, as its shell tells it.
+    def game(self):
+        return int(re.search(rb"shell: game (\d+)", self.screen)[1])
 
     def sees(self, text, codeset="utf-8"):
         wanted = text.encode(codeset)
@@ -298,6 +340,104 @@ class PseudoTerminal(unittest.TestCase):
         os.close(player.fd)  # the terminal window is closed; the game reads EIO
         player.fd = os.open("/dev/null", os.O_RDONLY)
         self.assertEqual(player.exit_status(), 0)
+
+
+UTF8 = ["LC_ALL=C.UTF-8"]
+EUC_JP = [f"LOCPATH={os.environ['KURENAGI_LOCALES']}", "LANG=ja_JP.EUC-JP"]
+SJIS = ["LANG=ja_JP.SJIS"]  # installed nowhere: the name tells, and the story's bytes go as they are
+LEFT, HOME, END, DELETE = "\x1b[D", "\x1b[H", "\x1bOF", "\x1b[3~"
+EDIT_NOTHING = "\x1b[A\x1b[B\x1b[5~\x1b[6~\x1b[2~\x1b[15~\x1bOP\x1b[1;5A\x1bx\x07\x0b"
+
+
+# Lines typed at a terminal in its cooked mode are edited as the story's own console edits
+# them, whatever the terminal's codeset; the screen is read as a terminal emulator shows it.
+class LineEditing(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        PseudoTerminal.setUpClass()
+        try:
+            global pyte
+            import pyte
+        except ImportError:
+            lacking("terminal emulator for Python (Debian: python3-pyte)")
+
+    # What, the locale, its codeset, the screen's width, what is typed at the family name's
+    # prompt (each a write of its own), the prompt's rows as shown then, and the confirmation.
+    EDITS = [
+        ("Backspace takes a wide character off the line and off the screen", UTF8, "utf-8", 80,
+         ["山田川", "\x7f", "谷\n太郎\n"], ["名字：山田谷"], "山田谷 太郎"),
+        ("in EUC-JP, both of its bytes", EUC_JP, "euc-jp", 80,
+         ["佐藤井", "\x7f", "木\n太郎\n"], ["名字：佐藤木"], "佐藤木 太郎"),
+        ("in Shift_JIS, both of its bytes", SJIS, "cp932", 80,
+         ["佐藤井", "\x7f", "木\n太郎\n"], ["名字：佐藤木"], "佐藤木 太郎"),
+        ("arrows, Home, End and Delete move and edit within the line", UTF8, "utf-8", 80,
+         ["太郎", LEFT, "次", HOME, "X", END, "Y", HOME + DELETE, "\n花\n"], ["名字：太次郎Y"],
+         "太次郎Y 花"),
+        ("keys that edit nothing are consumed whole", UTF8, "utf-8", 80,
+         ["ab", EDIT_NOTHING, "\x1b", "c\n太郎\n"], ["名字：abc"], "abc 太郎"),
+        ("Ctrl-U clears the line", UTF8, "utf-8", 80, ["abc\x15", "de\n太郎\n"], ["名字：de"],
+         "de 太郎"),
+        ("a line wider than the screen wraps, and is edited across the wrap", UTF8, "utf-8", 20,
+         ["あいうえおかきくけこ", "\x7f" * 7, "\n", "太郎\n"], ["名字：あいう", ""], "あいう 太郎"),
+        ("a wide character that does not fit goes to the next row", UTF8, "utf-8", 19,
+         ["あいうえおかき", "く", LEFT + LEFT + "x", "\x7f\n", "a\n"], ["名字：あいうえおか", "きく"],
+         " a"),
+        ("a burst of keys in one write", UTF8, "utf-8", 80, ["山田川\x7f谷 太郎\n"],
+         ["名字：山田谷 太郎"], "山田谷 太郎"),
+        ("with echo off, nothing is echoed", UTF8, "utf-8", 80, ["山田\n", "太郎\n"], ["名字："],
+         "山田 太郎"),
+    ]
+
+    def test_edits_show_as_a_console_shows_them(self):
+        for what, settings, codeset, columns, writes, rows, confirmation in self.EDITS:
+            with self.subTest(what):
+                if settings == EUC_JP and not os.path.isdir(EUC_JP[0][8:] + "/ja_JP.EUC-JP"):
+                    lacking("EUC-JP locale (made by localedef)")
+                player = Player([GAME], settings, columns=columns, echo="echo off" not in what)
+                self.assertTrue(player.sees("お願いいたします", codeset))
+                player.type("\n1\n")
+                self.assertTrue(player.sees("名字：", codeset))
+                for keys in writes:
+                    player.type(keys, codeset)
+                    time.sleep(0.2)  # longer than an Esc waits for the rest of its key
+                self.assertTrue(player.sees(f"{confirmation} であっていますか？", codeset))
+                screen = pyte.Screen(columns, 200)
+                pyte.Stream(screen).feed(player.screen.decode(codeset, "replace"))
+                shown = [row.rstrip() for row in screen.display]
+                at = max(n for n, row in enumerate(shown) if row.startswith("名字："))
+                self.assertEqual(shown[at:at + len(rows)], rows)
+                os.kill(player.game(), signal.SIGKILL)
+                player.exit_status()
+
+    # Ctrl-C and a SIGTERM end the game as they would have, with the terminal given back;
+    # Ctrl-Z gives it back too, and after fg the line being typed is drawn again and kept.
+    def test_the_terminal_is_given_back_in_its_own_mode(self):
+        def at_the_family_name():
+            player = Player([GAME], UTF8)
+            self.assertTrue(player.sees("お願いいたします"))
+            player.type("\n1\n")
+            self.assertTrue(player.sees("名字："))
+            player.type("山田")
+            self.assertTrue(player.sees("山田"))
+            return player
+
+        for end in ("\x03", signal.SIGTERM):
+            player = at_the_family_name()
+            if isinstance(end, str):
+                player.type(end)
+            else:
+                os.kill(player.game(), end)
+            self.assertTrue(player.sees("shell: mode kept"), end)
+            player.exit_status()
+        player = at_the_family_name()
+        player.type("\x1a")
+        self.assertTrue(player.sees("shell: stopped, mode kept"))
+        player.type("fg\n")
+        self.assertTrue(player.sees("名字：山田"))
+        player.type("川\n太郎\n")
+        self.assertTrue(player.sees("山田川 太郎 であっていますか？"))
+        os.kill(player.game(), signal.SIGKILL)
+        player.exit_status()
 
 
 # The Windows program in Wine's console: the console's code page is not 932, yet the story

@@ -14,6 +14,9 @@ public:
           from_keyboard_(std::move(from_keyboard)) {}
 
     ~ConvertingTerminal() override {
+        if (!to_screen_) {
+            return;
+        }
         try {
             // A character the story left unfinished still shows, as "?", and the shell that
             // takes the screen over finds it in its initial shift state.
@@ -27,6 +30,10 @@ public:
 
     // The device's keys land in the console's buffer first; converted, they may be longer.
     std::size_t read(std::span<char> buffer) override {
+        if (!from_keyboard_) {
+            unshift_screen();
+            return device_->read(buffer);
+        }
         while (pending_.empty()) {
             // The end comes after whatever was left of the last character. It is passed on
             // once: a terminal takes new keys after Ctrl-D, for whoever still asks.
@@ -34,11 +41,7 @@ public:
                 ended_ = false;
                 return 0;
             }
-            // While the player types, the screen is in its initial shift state: the terminal's
-            // echo of a digit must read as a digit.
-            if (const std::string shift = to_screen_->unshift(); !shift.empty()) {
-                device_->write(shift);
-            }
+            unshift_screen();
             const std::size_t got = device_->read(buffer);
             ended_ = got == 0;
             pending_.add(ended_ ? from_keyboard_->finish()
@@ -47,11 +50,24 @@ public:
         return pending_.serve(buffer);
     }
 
-    void write(std::string_view bytes) override { device_->write(to_screen_->convert(bytes)); }
+    void write(std::string_view bytes) override {
+        device_->write(to_screen_ ? to_screen_->convert(bytes) : std::string(bytes));
+    }
 
     void complain(std::string_view message) override { device_->complain(message); }
 
 private:
+    // While the player types, the screen is in its initial shift state: the terminal's echo of
+    // a digit must read as a digit.
+    void unshift_screen() {
+        if (!to_screen_) {
+            return;
+        }
+        if (const std::string shift = to_screen_->unshift(); !shift.empty()) {
+            device_->write(shift);
+        }
+    }
+
     std::unique_ptr<Terminal> device_;
     std::unique_ptr<IconvConverter> to_screen_;
     std::unique_ptr<IconvConverter> from_keyboard_;
@@ -62,10 +78,32 @@ private:
 
 }  // namespace
 
+namespace {
+
+// The line feed and the printable ASCII characters, which the story's menus and names, the
+// terminal's keys and the shell all take as ASCII; but for the backslash and the tilde, which
+// Shift_JIS of JIS X 0201 spells as the yen sign and the overline.
+std::string ascii() {
+    std::string all = "\n";
+    for (char c = ' '; c < '\x7F'; ++c) {
+        if (c != '\\' && c != '~') {
+            all += c;
+        }
+    }
+    return all;
+}
+
+}  // namespace
+
 std::optional<Conversion> conversion_for(const std::string& codeset) {
     Conversion conversion{.to_screen = IconvConverter::open(codeset, "CP932"),
                           .from_keyboard = IconvConverter::open("CP932", codeset)};
     if (!conversion.to_screen || !conversion.from_keyboard) {
+        return std::nullopt;
+    }
+    const auto check = IconvConverter::open(codeset, "CP932");
+    const std::string text = ascii();
+    if (check->convert(text) + check->finish() != text) {
         return std::nullopt;
     }
     return conversion;

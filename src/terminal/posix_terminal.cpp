@@ -11,10 +11,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "terminal/closing_terminal.hpp"
 #include "terminal/converting_terminal.hpp"
+#include "terminal/editing_terminal.hpp"
 #include "terminal/screen_encoding.hpp"
 #include "terminal/standard_terminal.hpp"
 
@@ -42,26 +44,30 @@ void wait_for(int fd, short events, const char* what) {
 
 std::size_t PosixTerminal::read(std::span<char> buffer) {
     static constexpr const char* cannot = "cannot read standard input";
-    for (;;) {
+    while (!hung_up_) {
         const ssize_t got = ::read(input_, buffer.data(), buffer.size());
-        // A terminal that hung up reads as the end of the input: nobody is left to type.
-        if (got != -1 || errno == EIO) {
-            return static_cast<std::size_t>(std::max<ssize_t>(got, 0));
+        if (got != -1) {
+            return static_cast<std::size_t>(got);
         }
-        if (would_block(errno)) {
+        if (errno == EIO) {
+            hung_up_ = true;
+        } else if (would_block(errno)) {
             wait_for(input_, POLLIN, cannot);
         } else if (errno != EINTR) {
             throw TerminalFailed(failure(cannot));
         }
     }
+    return 0;
 }
 
 void PosixTerminal::write(std::string_view bytes) {
     static constexpr const char* cannot = "cannot write to standard output";
-    while (!bytes.empty()) {
+    while (!bytes.empty() && !(hung_up_ && screen_)) {
         const ssize_t put = ::write(output_, bytes.data(), bytes.size());
         if (put != -1) {
             bytes.remove_prefix(static_cast<std::size_t>(put));
+        } else if (screen_ && errno == EIO) {
+            hung_up_ = true;
         } else if (would_block(errno)) {
             wait_for(output_, POLLOUT, cannot);
         } else if (errno != EINTR) {
@@ -90,26 +96,38 @@ const char* installed_codeset() {
     return std::setlocale(LC_CTYPE, "") == nullptr ? nullptr : ::nl_langinfo(CODESET);
 }
 
-// A player at a terminal reads it in the locale's encoding.
-std::unique_ptr<Terminal> for_the_screen(std::unique_ptr<Terminal> device) {
+// What the player's terminal speaks, by the locale: its codeset, and the conversion to it
+// from the story's code page, none where that is code page 932 itself.
+struct Speech {
+    std::string codeset;
+    std::optional<Conversion> conversion;
+};
+
+Speech terminal_speech() {
     const std::string_view name =
         locale_name(std::getenv("LC_ALL"), std::getenv("LC_CTYPE"), std::getenv("LANG"));
     const std::string codeset = terminal_codeset(name, installed_codeset());
-    if (is_code_page_932(codeset)) {
-        return device;
-    }
-    for (const std::string& choice : screen_codesets(codeset)) {
-        if (auto conversion = conversion_for(choice)) {
-            return speak(std::move(*conversion), std::move(device));
+    if (!is_code_page_932(codeset)) {
+        for (const std::string& choice : screen_codesets(codeset)) {
+            if (auto conversion = conversion_for(choice)) {
+                return {choice, std::move(conversion)};
+            }
         }
     }
-    return device;
+    return {"CP932", std::nullopt};
+}
+
+std::unique_ptr<Terminal> spoken(Speech speech, std::unique_ptr<Terminal> device) {
+    if (!speech.conversion) {
+        return device;
+    }
+    return speak(std::move(*speech.conversion), std::move(device));
 }
 
 }  // namespace
 
 std::unique_ptr<Terminal> open_message_output() {
-    return for_the_screen(std::make_unique<PosixTerminal>());
+    return spoken(terminal_speech(), std::make_unique<PosixTerminal>());
 }
 
 bool messages_in_japanese() {
@@ -117,7 +135,8 @@ bool messages_in_japanese() {
         locale_name(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG")));
 }
 
-// Pipes and files get the story's own bytes, whatever the locale, and nothing more, ever.
+// Pipes and files get the story's own bytes, whatever the locale, and nothing more, ever; keys
+// from a terminal are read in the locale's encoding, and edited there, wherever the story goes.
 std::unique_ptr<Terminal> open_standard_terminal() {
 #ifdef __EMSCRIPTEN__
     // Under node the game meets only the pipes and files of its tests; emscripten's C library
@@ -129,12 +148,26 @@ std::unique_ptr<Terminal> open_standard_terminal() {
     const bool keyboard = ::isatty(STDIN_FILENO) != 0;
 #endif
     std::unique_ptr<Terminal> device = std::make_unique<PosixTerminal>();
-    if (screen) {
-        device = for_the_screen(std::move(device));
-    }
     if (!screen && !keyboard) {
         return device;
     }
+    Speech speech = terminal_speech();
+    EditingTerminal* editor = nullptr;
+    if (keyboard) {
+        if (auto editing = EditingTerminal::open(device, speech.codeset, screen)) {
+            editor = editing.get();
+            device = std::move(editing);
+        }
+    }
+    if (speech.conversion) {
+        if (!screen) {
+            speech.conversion->to_screen.reset();
+        }
+        if (!keyboard) {
+            speech.conversion->from_keyboard.reset();
+        }
+    }
+    device = spoken(std::move(speech), std::move(device));
     Closing closing{
         .end_the_line = screen,
         // A terminal emulator or a desktop entry starts the game as the leader of the
@@ -142,7 +175,9 @@ std::unique_ptr<Terminal> open_standard_terminal() {
         .keep_the_window = screen && keyboard && ::tcgetsid(STDIN_FILENO) == ::getpid(),
         .discard_typed_ahead = {},
     };
-    if (keyboard) {
+    if (editor != nullptr) {
+        closing.discard_typed_ahead = [editor] { editor->discard_typed_ahead(); };
+    } else if (keyboard) {
         closing.discard_typed_ahead = [] { ::tcflush(STDIN_FILENO, TCIFLUSH); };
     }
     return closing_terminal(std::move(device), std::move(closing));

@@ -43,8 +43,11 @@ std::string_view locale_name(const char* lc_all, const char* lc_ctype, const cha
 
 std::string terminal_codeset(std::string_view name, const char* installed) {
     std::string codeset = installed != nullptr ? installed : std::string(codeset_in_name(name));
-    // "ISO-8859-1//TRANSLIT" asks iconv for a way of converting, not for another codeset.
+    // "ISO-8859-1//TRANSLIT" asks iconv for a way of converting, not for another codeset; a
+    // name of blanks names none (iconv would take it for the C locale's).
     codeset.erase(std::min(codeset.find('/'), codeset.size()));
+    codeset.erase(0, codeset.find_first_not_of(" \t"));
+    codeset.erase(codeset.find_last_not_of(" \t") + 1);
     if (codeset.empty() ||
         is_one_of(codeset, {"C", "POSIX", "ASCII", "USASCII", "ANSIX341968", "ISO646US", "646"})) {
         return "UTF-8";

@@ -13,8 +13,8 @@ std::string_view locale_name(const char* lc_all, const char* lc_ctype, const cha
 // The codeset to speak to a terminal whose locale is `name`. `installed` is the codeset the
 // C library reports for that locale, or null when the locale is not installed: then the
 // name itself tells ("ja_JP.UTF-8", "en_US.utf8", a bare "UTF-8"). A locale that cannot
-// show Japanese at all (C, POSIX: ASCII) gets UTF-8, which every terminal emulator in use
-// today speaks.
+// show Japanese at all (C, POSIX: ASCII), or that names no codeset, gets UTF-8, which every
+// terminal emulator in use today speaks.
 std::string terminal_codeset(std::string_view name, const char* installed);
 
 // The codesets to try for a screen that speaks `codeset`, best first: the first the C library

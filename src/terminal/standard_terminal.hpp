@@ -15,6 +15,10 @@ std::unique_ptr<Terminal> open_standard_terminal();
 // messages are.
 std::unique_ptr<Terminal> open_message_output();
 
+// Gives the player's terminal back its own mode, if the game changed it, for a way out that
+// runs no destructor. Safe in a signal handler.
+void give_the_terminal_back();
+
 // Whether the player's locale asks for messages in Japanese.
 bool messages_in_japanese();
 

@@ -190,6 +190,9 @@ std::unique_ptr<Terminal> open_message_output() {
     return std::make_unique<WindowsTerminal>(false, is_console(GetStdHandle(STD_OUTPUT_HANDLE)));
 }
 
+// A console's mode is never changed.
+void give_the_terminal_back() {}
+
 bool messages_in_japanese() { return PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_JAPANESE; }
 
 // Pipes and files get the story's own bytes and nothing more, ever.

@@ -1,0 +1,309 @@
+#include "terminal/line_editor.hpp"
+
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
+#include <utility>
+
+namespace kurenagi {
+namespace {
+
+constexpr int tab_stop = 8;
+constexpr std::string_view clear_below = "\x1B[J";
+
+std::string csi(int count, char final) { return "\x1B[" + std::to_string(count) + final; }
+
+}  // namespace
+
+void LineEditor::set_columns(int columns) { columns_ = columns; }
+
+void LineEditor::wrote(std::string_view bytes) {
+    const auto line_feed = bytes.rfind('\n');
+    if (line_feed != std::string_view::npos) {
+        story_line_.clear();
+        bytes.remove_prefix(line_feed + 1);
+    }
+    story_line_ += bytes;
+    story_wrote_ = true;
+}
+
+// The story's line as cells, and the cursor where the story left it.
+void LineEditor::catch_up_with_the_story() {
+    if (!story_wrote_) {
+        return;
+    }
+    story_wrote_ = false;
+    prompt_.clear();
+    for (std::string_view rest = story_line_; !rest.empty();) {
+        const auto [length, columns] = characters_.next(rest);
+        const std::size_t taken = std::max<std::size_t>(length, 1);
+        prompt_.push_back({std::string(rest.substr(0, taken)), std::max(columns, 0)});
+        rest.remove_prefix(std::min(taken, rest.size()));
+    }
+    at_ = place(line_).end;
+}
+
+std::size_t LineEditor::feed(std::string_view keys, std::string& echo) {
+    catch_up_with_the_story();
+    echo_out_.clear();
+    std::size_t used = 0;
+    while (used < keys.size() && !handed_over_) {
+        const char byte = keys[used++];
+        if (const auto key = keys_.take(byte)) {
+            press(*key, byte);
+        }
+    }
+    if (echo_) {
+        echo += echo_out_;
+    }
+    return used;
+}
+
+std::string LineEditor::take_line() {
+    handed_over_ = false;
+    return std::exchange(line_out_, {});
+}
+
+void LineEditor::press(Key key, char byte) {
+    if (key == Key::text) {
+        type(byte);
+        return;
+    }
+    take_partial_as_broken();
+    switch (key) {
+        case Key::enter:
+            hand_over(true);
+            return;
+        case Key::end_of_input:
+            hand_over(false);
+            return;
+        case Key::backspace:
+            if (cursor_ > 0) {
+                line_.erase(line_.begin() + static_cast<std::ptrdiff_t>(--cursor_));
+            }
+            break;
+        case Key::delete_forward:
+            if (cursor_ < line_.size()) {
+                line_.erase(line_.begin() + static_cast<std::ptrdiff_t>(cursor_));
+            }
+            break;
+        case Key::left:
+            cursor_ -= cursor_ > 0 ? 1 : 0;
+            break;
+        case Key::right:
+            cursor_ += cursor_ < line_.size() ? 1 : 0;
+            break;
+        case Key::home:
+            cursor_ = 0;
+            break;
+        case Key::end:
+            cursor_ = line_.size();
+            break;
+        case Key::clear_line:
+            line_.clear();
+            cursor_ = 0;
+            break;
+        case Key::text:
+        case Key::nothing:
+            return;
+    }
+    show();
+}
+
+// A byte of a character: the character goes into the line once it is whole. A Tab is a
+// character of its own, as wide as the way to the next tab stop.
+void LineEditor::type(char byte) {
+    if (byte == '\t') {
+        take_partial_as_broken();
+        insert("\t", 0);
+        show();
+        return;
+    }
+    partial_ += byte;
+    while (!partial_.empty()) {
+        const auto [length, columns] = characters_.next(partial_);
+        if (length == 0) {
+            return;  // the rest of it comes with the next key
+        }
+        insert(partial_.substr(0, length), columns);
+        partial_.erase(0, length);
+    }
+    show();
+}
+
+// A combining mark goes with the character before it; a control character is no part of a
+// line, and a line that is full takes nothing more.
+void LineEditor::insert(std::string bytes, int columns) {
+    const bool mark = columns == 0 && bytes != "\t";
+    if (columns < 0 || (mark && cursor_ == 0) || line_bytes() + bytes.size() > longest_line) {
+        return;
+    }
+    if (mark) {
+        line_[cursor_ - 1].bytes += bytes;
+        return;
+    }
+    line_.insert(line_.begin() + static_cast<std::ptrdiff_t>(cursor_++),
+                 Cell{std::move(bytes), columns});
+}
+
+// A key that is no text interrupts a character cut short: its bytes are broken, one each.
+void LineEditor::take_partial_as_broken() {
+    if (partial_.empty()) {
+        return;
+    }
+    for (const char byte : std::exchange(partial_, {})) {
+        insert(std::string(1, byte), 1);
+    }
+    show();
+}
+
+std::size_t LineEditor::line_bytes() const {
+    std::size_t bytes = 0;
+    for (const Cell& cell : line_) {
+        bytes += cell.bytes.size();
+    }
+    return bytes;
+}
+
+// Enter leaves the cursor at the start of the next row, as a console's echo does; Ctrl-D leaves
+// what was typed on the screen, where the next line goes on from it.
+void LineEditor::hand_over(bool with_line_feed) {
+    cursor_ = line_.size();
+    show();
+    line_out_.clear();
+    for (const Cell& cell : line_) {
+        line_out_ += cell.bytes;
+    }
+    if (with_line_feed) {
+        line_out_ += '\n';
+        echo_out_ += '\n';
+        story_line_.clear();
+    } else {
+        story_line_ += line_out_;
+    }
+    story_wrote_ = true;
+    line_.clear();
+    drawn_.clear();
+    cursor_ = 0;
+    handed_over_ = true;
+}
+
+std::string LineEditor::redraw() {
+    catch_up_with_the_story();
+    echo_out_.clear();
+    at_ = {0, 0};
+    drawn_.clear();
+    draw(place({}), {}, 0, prompt_.size());
+    show();
+    return echo_ ? std::exchange(echo_out_, {}) : "";
+}
+
+std::string LineEditor::resize(int columns) {
+    catch_up_with_the_story();
+    echo_out_.clear();
+    move({0, 0});
+    std::string echo = std::exchange(echo_out_, {}) + std::string(clear_below);
+    set_columns(columns);
+    echo += redraw();
+    return echo_ ? echo : "";
+}
+
+int LineEditor::width() const { return columns_ > 1 ? columns_ : INT_MAX / 2; }
+
+// Cell by cell from the start of the story's line, as a terminal with automatic margins puts
+// them: a character that does not fit in what is left of a row goes to the next one, after
+// spaces that fill the row; a Tab reaches the next tab stop, or the end of the row.
+LineEditor::Layout LineEditor::place(const std::vector<Cell>& line) const {
+    const int width = this->width();
+    Layout layout{{}, {0, 0}};
+    Position& next = layout.end;
+    const auto put = [&](const Cell& cell) {
+        if (next.column >= width) {
+            next = {next.row + 1, 0};
+        }
+        const Position from = next;
+        const int columns = cell.bytes == "\t"
+                                ? std::min(tab_stop - next.column % tab_stop, width - next.column)
+                                : cell.columns;
+        if (next.column + columns > width) {
+            next = {next.row + 1, 0};
+        }
+        layout.cells.push_back({from, next, columns});
+        next.column += columns;
+    };
+    std::for_each(prompt_.begin(), prompt_.end(), put);
+    std::for_each(line.begin(), line.end(), put);
+    return layout;
+}
+
+// Brings the screen from the line drawn to the line as it is, and the cursor to its place:
+// what changed is cleared from its first cell on and drawn again.
+void LineEditor::show() {
+    const std::size_t story = prompt_.size();
+    const Layout before = place(drawn_);
+    const Layout now = place(line_);
+    const auto differs =
+        std::mismatch(drawn_.begin(), drawn_.end(), line_.begin(), line_.end(),
+                      [](const Cell& a, const Cell& b) { return a.bytes == b.bytes; });
+    const auto first = static_cast<std::size_t>(differs.first - drawn_.begin());
+    if (first < drawn_.size()) {
+        move(before.cells[story + first].from);
+        echo_out_ += clear_below;
+    }
+    draw(now, line_, story + first, story + line_.size());
+    drawn_ = line_;
+    go_to(now, line_, story + cursor_);
+}
+
+// Draws cells `first` to `last` of the story's line and then `line`, from where the first
+// one starts.
+void LineEditor::draw(const Layout& layout, const std::vector<Cell>& line, std::size_t first,
+                      std::size_t last) {
+    for (std::size_t at = first; at < last; ++at) {
+        const Placed& placed = layout.cells[at];
+        const Cell& cell = at < prompt_.size() ? prompt_[at] : line[at - prompt_.size()];
+        if (placed.from != placed.at) {
+            echo_out_.append(static_cast<std::size_t>(width() - placed.from.column), ' ');
+        }
+        if (cell.bytes == "\t") {
+            echo_out_.append(static_cast<std::size_t>(placed.columns), ' ');
+        } else {
+            echo_out_ += cell.bytes;
+        }
+        at_ = {placed.at.row, placed.at.column + placed.columns};
+    }
+}
+
+// To the cell's place, or the end. An end just past the last column, where the wrap is still
+// to come, is reached only by drawing the last character again.
+void LineEditor::go_to(const Layout& layout, const std::vector<Cell>& line, std::size_t cell) {
+    const Position to = cell < layout.cells.size() ? layout.cells[cell].at : layout.end;
+    if (to == at_) {
+        return;
+    }
+    if (to.column >= width()) {
+        move(layout.cells.back().from);
+        draw(layout, line, layout.cells.size() - 1, layout.cells.size());
+        return;
+    }
+    move(to);
+}
+
+// Back within the row by backspaces; anywhere else from the row's start, which also settles a
+// wrap still to come.
+void LineEditor::move(Position to) {
+    if (to.row == at_.row && to.column < at_.column && at_.column < width()) {
+        echo_out_.append(static_cast<std::size_t>(at_.column - to.column), '\b');
+    } else {
+        echo_out_ += '\r';
+        if (to.row != at_.row) {
+            echo_out_ += csi(std::abs(to.row - at_.row), to.row < at_.row ? 'A' : 'B');
+        }
+        if (to.column > 0) {
+            echo_out_ += csi(to.column, 'C');
+        }
+    }
+    at_ = to;
+}
+
+}  // namespace kurenagi

@@ -1,0 +1,103 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "terminal/key_parser.hpp"
+#include "terminal/screen_characters.hpp"
+
+namespace kurenagi {
+
+// A console's line editing, as the Windows console does it in its cooked mode, for a terminal
+// that sends its keys as they are typed: the line is kept and echoed character by character,
+// in the screen's codeset, and handed over only when Enter ends it. Keys move within the line,
+// insert and remove whole characters, and erase their columns, across the screen's right
+// margin too. Pure: it reads nothing and writes nothing, it says what to echo.
+class LineEditor {
+public:
+    // A line as a console keeps it: longer ones take no more characters.
+    static constexpr std::size_t longest_line = 4095;
+
+    LineEditor(ScreenCharacters& characters, bool echo) : characters_(characters), echo_(echo) {}
+
+    // How wide the screen is; 0 if nobody knows, and then the line never wraps.
+    void set_columns(int columns);
+
+    // What the story wrote on the screen: the line being typed starts where it left off.
+    void wrote(std::string_view bytes);
+
+    // Edits the line with the keys at the start of `keys`, up to the one that hands the line
+    // over: Enter (the line with its line feed), or Ctrl-D (what was typed; nothing at all on
+    // an empty line, which is the end of the input). Returns how many bytes it took; what the
+    // screen is to show goes onto `echo`.
+    std::size_t feed(std::string_view keys, std::string& echo);
+
+    // Whether `feed` has ended a line, and that line, which is then gone from the editor.
+    [[nodiscard]] bool has_line() const { return handed_over_; }
+    std::string take_line();
+
+    // An Esc with nothing after it: whether the next key belongs to it is for time to tell.
+    [[nodiscard]] bool after_escape() const { return keys_.after_escape(); }
+    void forget_escape() { keys_.forget_escape(); }
+
+    // The screen was cleared or reflowed under the line (a stop and `fg`, a new width): the
+    // story's last line and the line being typed are drawn again from the cursor's new row.
+    std::string redraw();
+    std::string resize(int columns);
+
+private:
+    struct Cell {
+        std::string bytes;  // a character with the marks that combine with it, or a Tab
+        int columns;
+    };
+    struct Position {
+        int row;     // counted from the row the story's last line started on
+        int column;  // the screen's width: just past its last column, the wrap still to come
+        bool operator==(const Position&) const = default;
+    };
+    struct Placed {
+        Position from;  // where drawing it starts: a wide character that does not fit
+        Position at;    // where it stands, after any spaces that fill the row before it
+        int columns;
+    };
+    struct Layout {
+        std::vector<Placed> cells;
+        Position end;
+    };
+
+    void catch_up_with_the_story();
+    void press(Key key, char byte);
+    void type(char byte);
+    void insert(std::string bytes, int columns);
+    void take_partial_as_broken();
+    void hand_over(bool with_line_feed);
+    [[nodiscard]] std::size_t line_bytes() const;
+
+    [[nodiscard]] int width() const;
+    [[nodiscard]] Layout place(const std::vector<Cell>& line) const;
+    void show();
+    void draw(const Layout& layout, const std::vector<Cell>& line, std::size_t first,
+              std::size_t last);
+    void go_to(const Layout& layout, const std::vector<Cell>& line, std::size_t cell);
+    void move(Position to);
+
+    ScreenCharacters& characters_;
+    bool echo_;
+    int columns_ = 0;
+    KeyParser keys_;
+    std::string story_line_;    // what the story wrote since its last line feed
+    bool story_wrote_ = false;  // since the prompt was measured
+    std::vector<Cell> prompt_;  // the story's line, as cells
+    std::vector<Cell> line_;
+    std::size_t cursor_ = 0;
+    std::string partial_;      // a character cut short, the rest still to come
+    std::vector<Cell> drawn_;  // the line as the screen shows it
+    Position at_{0, 0};        // where the terminal's cursor is
+    std::string echo_out_;     // what this feed has to show
+    std::string line_out_;
+    bool handed_over_ = false;
+};
+
+}  // namespace kurenagi
