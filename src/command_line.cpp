@@ -28,6 +28,12 @@ constexpr std::string_view help_en =
     "                     Shift_JIS each)\n"
     "  Ctrl-D             ends the input (Ctrl-Z, Enter at a Windows console)\n"
     "\n"
+    "Editing the line being typed, at a terminal as at a console:\n"
+    "  Left, Right        move by one character\n"
+    "  Home, End          move to the start or the end (also Ctrl-A, Ctrl-E)\n"
+    "  Backspace, Delete  remove the character before or under the cursor\n"
+    "  Ctrl-U             clears the line\n"
+    "\n"
     "Options:\n"
     "      --help         shows this help and exits\n"
     "      --version      shows the version and exits\n"
@@ -35,7 +41,7 @@ constexpr std::string_view help_en =
 
 constexpr std::string_view help_ja =
     "使い方：kurenagi [--help | --version]\n"
-    "テキストコンソールで遊ぶ学園ホラーノベルの第一章です。\n"
+    "文字の端末で遊ぶ学園ホラーノベルの第一章です。\n"
     "オプションなしで起動すると、標準入力と標準出力で遊びます。\n"
     "毎回最初の画面から始まります。\n"
     "\n"
@@ -45,11 +51,17 @@ constexpr std::string_view help_ja =
     "  数字と Enter       選択肢に答えます（半角数字）\n"
     "  言葉と Enter       名字、名前、一人称に答えます（それぞれ Shift_JIS で\n"
     "                     9 バイトまで）\n"
-    "  Ctrl-D             入力を終えます（Windows のコンソールでは Ctrl-Z と Enter）\n"
+    "  Ctrl-D             入力を終えます（Windows では Ctrl-Z と Enter）\n"
+    "\n"
+    "入力中の行の編集（端末でも Windows と同じように）：\n"
+    "  ←、→             一文字ずつ動きます\n"
+    "  Home、End          行の初めと終わりへ動きます（Ctrl-A、Ctrl-E でも）\n"
+    "  Backspace、Delete  前の文字、または今いる文字を消します\n"
+    "  Ctrl-U             行を消します\n"
     "\n"
     "オプション：\n"
-    "      --help         この説明を表示して終了します\n"
-    "      --version      バージョンを表示して終了します\n"
+    "      --help         この説明を出して終わります\n"
+    "      --version      バージョンを出して終わります\n"
     "\n";
 
 constexpr std::string_view licence_en =
@@ -61,7 +73,7 @@ constexpr std::string_view licence_en =
 constexpr std::string_view licence_ja =
     "Copyright (C) 2026 the kurenagi developers\n"
     "ライセンス：MIT <https://opensource.org/licenses/MIT>\n"
-    "これはフリーソフトウェアです。自由に変更し、再配布できます。\n"
+    "これは自由なプログラムです。自由に変更し、再配布できます。\n"
     "法律の許す限り、無保証です。\n";
 
 }  // namespace

@@ -44,8 +44,9 @@ void note(volatile std::sig_atomic_t& flag) {
 
 extern "C" void on_end(int signal) {
     give_the_terminal_back();
-    std::signal(signal, SIG_DFL);
-    std::raise(signal);  // delivered, and ends the game, once this handler returns
+    static_cast<void>(std::signal(signal, SIG_DFL));
+    static_cast<void>(
+        std::raise(signal));  // delivered, and ends the game, once this handler returns
 }
 
 void handle(int signal, void (*handler)(int));
@@ -55,11 +56,11 @@ void handle(int signal, void (*handler)(int));
 extern "C" void on_stop(int signal) {
     const int saved = errno;
     give_the_terminal_back();
-    std::signal(signal, SIG_DFL);
+    static_cast<void>(std::signal(signal, SIG_DFL));
     sigset_t stop{};
     sigemptyset(&stop);
     sigaddset(&stop, signal);
-    std::raise(signal);
+    static_cast<void>(std::raise(signal));
     sigprocmask(SIG_UNBLOCK, &stop, nullptr);  // stops here until the game goes on
     handle(signal, on_stop);
     ::tcsetattr(taken.fd, TCSANOW, &taken.edited);

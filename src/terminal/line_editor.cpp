@@ -1,6 +1,5 @@
 #include "terminal/line_editor.hpp"
 
-#include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <utility>
@@ -35,12 +34,13 @@ void LineEditor::catch_up_with_the_story() {
     story_wrote_ = false;
     prompt_.clear();
     for (std::string_view rest = story_line_; !rest.empty();) {
-        const auto [length, columns] = characters_.next(rest);
+        const auto [length, columns, broken] = characters_.next(rest);
         const std::size_t taken = std::max<std::size_t>(length, 1);
-        prompt_.push_back({std::string(rest.substr(0, taken)), std::max(columns, 0)});
+        prompt_.push_back({std::string(rest.substr(0, taken)), std::max(columns, 0), broken});
         rest.remove_prefix(std::min(taken, rest.size()));
     }
-    at_ = place(line_).end;
+    place_from(0);
+    at_ = layout_.end;
 }
 
 std::size_t LineEditor::feed(std::string_view keys, std::string& echo) {
@@ -79,12 +79,12 @@ void LineEditor::press(Key key, char byte) {
             return;
         case Key::backspace:
             if (cursor_ > 0) {
-                line_.erase(line_.begin() + static_cast<std::ptrdiff_t>(--cursor_));
+                erase(--cursor_);
             }
             break;
         case Key::delete_forward:
             if (cursor_ < line_.size()) {
-                line_.erase(line_.begin() + static_cast<std::ptrdiff_t>(cursor_));
+                erase(cursor_);
             }
             break;
         case Key::left:
@@ -101,7 +101,9 @@ void LineEditor::press(Key key, char byte) {
             break;
         case Key::clear_line:
             line_.clear();
+            bytes_ = 0;
             cursor_ = 0;
+            changed_from(0);
             break;
         case Key::text:
         case Key::nothing:
@@ -115,17 +117,17 @@ void LineEditor::press(Key key, char byte) {
 void LineEditor::type(char byte) {
     if (byte == '\t') {
         take_partial_as_broken();
-        insert("\t", 0);
+        insert("\t", 0, false);
         show();
         return;
     }
     partial_ += byte;
     while (!partial_.empty()) {
-        const auto [length, columns] = characters_.next(partial_);
+        const auto [length, columns, broken] = characters_.next(partial_);
         if (length == 0) {
-            return;  // the rest of it comes with the next key
+            break;  // the rest of it comes with the next key
         }
-        insert(partial_.substr(0, length), columns);
+        insert(partial_.substr(0, length), columns, broken);
         partial_.erase(0, length);
     }
     show();
@@ -133,17 +135,26 @@ void LineEditor::type(char byte) {
 
 // A combining mark goes with the character before it; a control character is no part of a
 // line, and a line that is full takes nothing more.
-void LineEditor::insert(std::string bytes, int columns) {
+void LineEditor::insert(std::string bytes, int columns, bool broken) {
     const bool mark = columns == 0 && bytes != "\t";
-    if (columns < 0 || (mark && cursor_ == 0) || line_bytes() + bytes.size() > longest_line) {
+    if (columns < 0 || (mark && cursor_ == 0) || bytes_ + bytes.size() > longest_line) {
         return;
     }
+    bytes_ += bytes.size();
     if (mark) {
         line_[cursor_ - 1].bytes += bytes;
+        changed_from(cursor_ - 1);
         return;
     }
+    changed_from(cursor_);
     line_.insert(line_.begin() + static_cast<std::ptrdiff_t>(cursor_++),
-                 Cell{std::move(bytes), columns});
+                 Cell{std::move(bytes), columns, broken});
+}
+
+void LineEditor::erase(std::size_t cell) {
+    bytes_ -= line_[cell].bytes.size();
+    line_.erase(line_.begin() + static_cast<std::ptrdiff_t>(cell));
+    changed_from(cell);
 }
 
 // A key that is no text interrupts a character cut short: its bytes are broken, one each.
@@ -152,17 +163,9 @@ void LineEditor::take_partial_as_broken() {
         return;
     }
     for (const char byte : std::exchange(partial_, {})) {
-        insert(std::string(1, byte), 1);
+        insert(std::string(1, byte), 1, true);
     }
     show();
-}
-
-std::size_t LineEditor::line_bytes() const {
-    std::size_t bytes = 0;
-    for (const Cell& cell : line_) {
-        bytes += cell.bytes.size();
-    }
-    return bytes;
 }
 
 // Enter leaves the cursor at the start of the next row, as a console's echo does; Ctrl-D leaves
@@ -178,12 +181,16 @@ void LineEditor::hand_over(bool with_line_feed) {
         line_out_ += '\n';
         echo_out_ += '\n';
         story_line_.clear();
+        story_wrote_ = true;
     } else {
+        // The cells stay as they are shown, the story's line now.
         story_line_ += line_out_;
+        prompt_.insert(prompt_.end(), line_.begin(), line_.end());
     }
-    story_wrote_ = true;
     line_.clear();
-    drawn_.clear();
+    bytes_ = 0;
+    drawn_ = 0;
+    changed_ = 0;
     cursor_ = 0;
     handed_over_ = true;
 }
@@ -192,9 +199,11 @@ std::string LineEditor::redraw() {
     catch_up_with_the_story();
     echo_out_.clear();
     at_ = {0, 0};
-    drawn_.clear();
-    draw(place({}), {}, 0, prompt_.size());
-    show();
+    place_from(0);
+    draw(0, prompt_.size() + line_.size());
+    drawn_ = line_.size();
+    changed_ = drawn_;
+    go_to(prompt_.size() + cursor_);
     return echo_ ? std::exchange(echo_out_, {}) : "";
 }
 
@@ -210,65 +219,64 @@ std::string LineEditor::resize(int columns) {
 
 int LineEditor::width() const { return columns_ > 1 ? columns_ : INT_MAX / 2; }
 
-// Cell by cell from the start of the story's line, as a terminal with automatic margins puts
-// them: a character that does not fit in what is left of a row goes to the next one, after
-// spaces that fill the row; a Tab reaches the next tab stop, or the end of the row.
-LineEditor::Layout LineEditor::place(const std::vector<Cell>& line) const {
+const LineEditor::Cell& LineEditor::cell(std::size_t at) const {
+    return at < prompt_.size() ? prompt_[at] : line_[at - prompt_.size()];
+}
+
+// The story's line and then the line being typed, cell by cell from `first` on, as a terminal
+// with automatic margins puts them: a character that does not fit in what is left of a row
+// goes to the next one, after spaces that fill the row; a Tab reaches the next tab stop, or the
+// end of the row.
+void LineEditor::place_from(std::size_t first) {
     const int width = this->width();
-    Layout layout{{}, {0, 0}};
-    Position& next = layout.end;
-    const auto put = [&](const Cell& cell) {
+    layout_.cells.resize(first);
+    Position& next = layout_.end;
+    next = first == 0 ? Position{0, 0}
+                      : Position{layout_.cells.back().at.row,
+                                 layout_.cells.back().at.column + layout_.cells.back().columns};
+    for (std::size_t at = first; at < prompt_.size() + line_.size(); ++at) {
         if (next.column >= width) {
             next = {next.row + 1, 0};
         }
         const Position from = next;
-        const int columns = cell.bytes == "\t"
+        const int columns = cell(at).bytes == "\t"
                                 ? std::min(tab_stop - next.column % tab_stop, width - next.column)
-                                : cell.columns;
+                                : cell(at).columns;
         if (next.column + columns > width) {
             next = {next.row + 1, 0};
         }
-        layout.cells.push_back({from, next, columns});
+        layout_.cells.push_back({from, next, columns});
         next.column += columns;
-    };
-    std::for_each(prompt_.begin(), prompt_.end(), put);
-    std::for_each(line.begin(), line.end(), put);
-    return layout;
+    }
 }
 
 // Brings the screen from the line drawn to the line as it is, and the cursor to its place:
 // what changed is cleared from its first cell on and drawn again.
 void LineEditor::show() {
     const std::size_t story = prompt_.size();
-    const Layout before = place(drawn_);
-    const Layout now = place(line_);
-    const auto differs =
-        std::mismatch(drawn_.begin(), drawn_.end(), line_.begin(), line_.end(),
-                      [](const Cell& a, const Cell& b) { return a.bytes == b.bytes; });
-    const auto first = static_cast<std::size_t>(differs.first - drawn_.begin());
-    if (first < drawn_.size()) {
-        move(before.cells[story + first].from);
+    const std::size_t first = std::min({changed_, drawn_, line_.size()});
+    if (first < drawn_) {
+        move(layout_.cells[story + first].from);
         echo_out_ += clear_below;
     }
-    draw(now, line_, story + first, story + line_.size());
-    drawn_ = line_;
-    go_to(now, line_, story + cursor_);
+    place_from(story + first);
+    draw(story + first, story + line_.size());
+    drawn_ = line_.size();
+    changed_ = drawn_;
+    go_to(story + cursor_);
 }
 
-// Draws cells `first` to `last` of the story's line and then `line`, from where the first
-// one starts.
-void LineEditor::draw(const Layout& layout, const std::vector<Cell>& line, std::size_t first,
-                      std::size_t last) {
+// Draws cells `first` to `last`, from where the first one starts.
+void LineEditor::draw(std::size_t first, std::size_t last) {
     for (std::size_t at = first; at < last; ++at) {
-        const Placed& placed = layout.cells[at];
-        const Cell& cell = at < prompt_.size() ? prompt_[at] : line[at - prompt_.size()];
+        const Placed& placed = layout_.cells[at];
         if (placed.from != placed.at) {
             echo_out_.append(static_cast<std::size_t>(width() - placed.from.column), ' ');
         }
-        if (cell.bytes == "\t") {
+        if (cell(at).bytes == "\t") {
             echo_out_.append(static_cast<std::size_t>(placed.columns), ' ');
         } else {
-            echo_out_ += cell.bytes;
+            echo_out_ += cell(at).broken ? "?" : cell(at).bytes;
         }
         at_ = {placed.at.row, placed.at.column + placed.columns};
     }
@@ -276,14 +284,14 @@ void LineEditor::draw(const Layout& layout, const std::vector<Cell>& line, std::
 
 // To the cell's place, or the end. An end just past the last column, where the wrap is still
 // to come, is reached only by drawing the last character again.
-void LineEditor::go_to(const Layout& layout, const std::vector<Cell>& line, std::size_t cell) {
-    const Position to = cell < layout.cells.size() ? layout.cells[cell].at : layout.end;
+void LineEditor::go_to(std::size_t cell) {
+    const Position to = cell < layout_.cells.size() ? layout_.cells[cell].at : layout_.end;
     if (to == at_) {
         return;
     }
     if (to.column >= width()) {
-        move(layout.cells.back().from);
-        draw(layout, line, layout.cells.size() - 1, layout.cells.size());
+        move(layout_.cells.back().from);
+        draw(layout_.cells.size() - 1, layout_.cells.size());
         return;
     }
     move(to);

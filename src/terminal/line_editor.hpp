@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -51,6 +52,7 @@ private:
     struct Cell {
         std::string bytes;  // a character with the marks that combine with it, or a Tab
         int columns;
+        bool broken;  // a byte that starts no character, shown as the "?" it becomes
     };
     struct Position {
         int row;     // counted from the row the story's last line started on
@@ -70,17 +72,18 @@ private:
     void catch_up_with_the_story();
     void press(Key key, char byte);
     void type(char byte);
-    void insert(std::string bytes, int columns);
+    void insert(std::string bytes, int columns, bool broken);
+    void erase(std::size_t cell);
     void take_partial_as_broken();
     void hand_over(bool with_line_feed);
-    [[nodiscard]] std::size_t line_bytes() const;
+    void changed_from(std::size_t cell) { changed_ = std::min(changed_, cell); }
 
     [[nodiscard]] int width() const;
-    [[nodiscard]] Layout place(const std::vector<Cell>& line) const;
+    [[nodiscard]] const Cell& cell(std::size_t at) const;
+    void place_from(std::size_t first);
     void show();
-    void draw(const Layout& layout, const std::vector<Cell>& line, std::size_t first,
-              std::size_t last);
-    void go_to(const Layout& layout, const std::vector<Cell>& line, std::size_t cell);
+    void draw(std::size_t first, std::size_t last);
+    void go_to(std::size_t cell);
     void move(Position to);
 
     ScreenCharacters& characters_;
@@ -91,11 +94,16 @@ private:
     bool story_wrote_ = false;  // since the prompt was measured
     std::vector<Cell> prompt_;  // the story's line, as cells
     std::vector<Cell> line_;
+    std::size_t bytes_ = 0;  // in the line
     std::size_t cursor_ = 0;
-    std::string partial_;      // a character cut short, the rest still to come
-    std::vector<Cell> drawn_;  // the line as the screen shows it
-    Position at_{0, 0};        // where the terminal's cursor is
-    std::string echo_out_;     // what this feed has to show
+    std::string partial_;  // a character cut short, the rest still to come
+    // The screen: how many cells of the line it shows, where the story's line and those cells
+    // stand, from which cell on the line differs from it, and where the terminal's cursor is.
+    std::size_t drawn_ = 0;
+    Layout layout_{{}, {0, 0}};
+    std::size_t changed_ = 0;
+    Position at_{0, 0};
+    std::string echo_out_;  // what this feed has to show
     std::string line_out_;
     bool handed_over_ = false;
 };

@@ -1,26 +1,30 @@
 #include "terminal/screen_characters.hpp"
 
 #include <iconv.h>
-#include <locale.h>
 
 #include <array>
 #include <cerrno>
+#include <clocale>
 #include <cwchar>
 
 namespace kurenagi {
 namespace {
 
 // Columns as every terminal emulator counts them today: by Unicode, whatever the player's own
-// locale says (it may not even be installed). The C library's C.UTF-8 locale knows them all.
+// locale says (it may not even be installed). The C library's C.UTF-8 locale knows them; a
+// character newer than its tables (an emoji, say) takes one column, as terminals give it.
 int columns_of(char32_t character) {
+    if (character < 0x20 || (character >= 0x7F && character < 0xA0)) {
+        return -1;
+    }
     static const locale_t unicode = newlocale(LC_CTYPE_MASK, "C.UTF-8", nullptr);
     if (unicode == nullptr) {
-        return character < 0x20 || (character >= 0x7F && character < 0xA0) ? -1 : 1;
+        return 1;
     }
     const locale_t own = uselocale(unicode);
     const int columns = wcwidth(static_cast<wchar_t>(character));
     uselocale(own);
-    return columns;
+    return columns < 0 ? 1 : columns;
 }
 
 }  // namespace
@@ -48,9 +52,9 @@ ScreenCharacters::Character ScreenCharacters::next(std::string_view bytes) {
     const bool failed = iconv(decoder, &in, &in_left, &out, &room) == static_cast<std::size_t>(-1);
     if (room == 0) {
         const char32_t character = one[0] | (one[1] << 8U) | (one[2] << 16U) | (one[3] << 24U);
-        return {bytes.size() - in_left, columns_of(character)};
+        return {bytes.size() - in_left, columns_of(character), false};
     }
-    return {failed && errno == EINVAL ? 0 : std::size_t{1}, 1};
+    return {failed && errno == EINVAL ? 0 : std::size_t{1}, 1, true};
 }
 
 }  // namespace kurenagi

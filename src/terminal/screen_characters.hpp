@@ -15,6 +15,7 @@ public:
     struct Character {
         std::size_t length;  // 0: cut short, the rest is still to come
         int columns;         // -1: a control character, which is no part of a line
+        bool broken;         // a byte that starts no character
     };
 
     // Null if the C library cannot read `codeset`.
@@ -25,7 +26,7 @@ public:
     ~ScreenCharacters();
 
     // The character at the start of `bytes`. A byte that starts no character is one of its own,
-    // one column wide, as terminals show it.
+    // broken, shown in one column.
     Character next(std::string_view bytes);
 
 private:

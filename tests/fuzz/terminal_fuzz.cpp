@@ -1,24 +1,33 @@
 // The terminal layer on arbitrary bytes: line cooking and a stateless conversion either way between
 // code page 932 and a screen's codeset give the same bytes however the pieces fall, as the reads
 // and writes that carry keys and screens cut them; what a conversion hands the story is whole code
-// page 932 characters; and the reading of locale names and codesets takes any name without fault.
+// page 932 characters; the line editor hands over the lines a small model of its keys gives,
+// never reading a key past them, and echoes the same however its keys come, leaving the screen
+// as drawing the line afresh would; and the reading of locale names and codesets takes any name
+// without fault.
 
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
 
 #include "terminal/iconv_converter.hpp"
 #include "terminal/line_cooking.hpp"
+#include "terminal/line_editor.hpp"
 #include "terminal/screen_encoding.hpp"
 
 namespace {
 
-void require(bool holds) {
+void require(bool holds, int rule = __builtin_LINE()) {
     if (!holds) {
+        std::fprintf(stderr, "broken: the rule of line %d\n", rule);
         std::abort();
     }
 }
@@ -72,6 +81,203 @@ void convert(FuzzedDataProvider& provider) {
             (line_feeds(at_once) == line_feeds(text) && line_feeds(in_pieces) == line_feeds(text)));
 }
 
+using kurenagi::Key;
+using Lines = std::vector<std::pair<std::size_t, std::string>>;  // where each ends, and it
+
+// The line editor's keys without a screen: a line of characters and a cursor.
+Lines model(const std::string& keys, kurenagi::ScreenCharacters& characters) {
+    kurenagi::KeyParser parser;
+    std::vector<std::string> line;
+    std::size_t cursor = 0;
+    std::string partial;
+    Lines lines;
+    const auto put = [&](std::string bytes, int columns) {
+        std::size_t size = bytes.size();
+        for (const auto& character : line) {
+            size += character.size();
+            if (size > kurenagi::LineEditor::longest_line) {
+                return;
+            }
+        }
+        if (columns < 0) {
+            return;
+        }
+        if (columns == 0 && bytes != "\t") {
+            static_cast<void>(cursor > 0 ? line[cursor - 1] += bytes : bytes);
+            return;
+        }
+        line.insert(line.begin() + static_cast<std::ptrdiff_t>(cursor++), bytes);
+    };
+    for (std::size_t at = 0; at < keys.size(); ++at) {
+        const auto key = parser.take(keys[at]);
+        if (key == Key::text && keys[at] != '\t') {
+            partial += keys[at];
+            for (kurenagi::ScreenCharacters::Character c{}; !partial.empty();
+                 partial.erase(0, c.length)) {
+                if ((c = characters.next(partial)).length == 0) {
+                    break;
+                }
+                put(partial.substr(0, c.length), c.columns);
+            }
+            continue;
+        }
+        if (!key) {
+            continue;
+        }
+        for (const char byte : std::exchange(partial, {})) {
+            put(std::string(1, byte), 1);
+        }
+        const auto here = line.begin() + static_cast<std::ptrdiff_t>(cursor);
+        if (key == Key::text) {
+            put("\t", 0);
+        } else if (key == Key::backspace && cursor > 0) {
+            line.erase(here - 1);
+            --cursor;
+        } else if (key == Key::delete_forward && cursor < line.size()) {
+            line.erase(here);
+        } else if (key == Key::left || key == Key::right || key == Key::home || key == Key::end) {
+            const std::size_t to[] = {cursor - (cursor > 0), cursor + (cursor < line.size()), 0,
+                                      line.size()};
+            cursor = to[static_cast<int>(*key) - static_cast<int>(Key::left)];
+        } else if (key == Key::clear_line) {
+            line.clear();
+            cursor = 0;
+        } else if (key == Key::enter || key == Key::end_of_input) {
+            std::string whole;
+            for (const auto& character : line) {
+                whole += character;
+            }
+            lines.emplace_back(at + 1, whole + (key == Key::enter ? "\n" : ""));
+            line.clear();
+            cursor = 0;
+        }
+    }
+    return lines;
+}
+
+// A terminal as the editor meets it: automatic margins, a wrap still to come just past the
+// last column, backspaces, CR, line feeds, and CSI A, B, C and J. What it shows, and where.
+struct Screen {
+    int width;
+    std::vector<std::vector<std::string>> rows;
+    int row = 0;
+    int column = 0;
+    kurenagi::ScreenCharacters& characters;
+
+    void put(const std::string& bytes, int columns) {
+        if (column + columns > width) {
+            row += 1;
+            column = 0;
+        }
+        rows.resize(std::max<std::size_t>(rows.size(), row + 1), std::vector<std::string>(width));
+        std::string& cell = rows[row][std::min(column, width - 1)];
+        cell = columns == 0 ? cell + bytes : bytes;
+        for (int more = 1; more < columns; ++more) {
+            rows[row][column + more] = "";
+        }
+        column += columns;
+    }
+    void show(std::string_view bytes) {
+        while (!bytes.empty()) {
+            int count = 1;
+            char final = bytes[0] == '\b' || bytes[0] == '\r' || bytes[0] == '\n' ? bytes[0] : 0;
+            if (bytes.starts_with("\x1b[")) {
+                const auto end = bytes.find_first_of("ABCJ");
+                count = std::max(1, std::atoi(std::string(bytes.substr(2, end - 2)).c_str()));
+                final = bytes[end];
+                bytes.remove_prefix(end);
+            }
+            const int at = std::min(column, width - 1);
+            if (final == '\b' || final == 'A' || final == 'B' || final == 'C' || final == '\r') {
+                row = final == 'A' ? std::max(0, row - count) : final == 'B' ? row + count : row;
+                column = final == '\b'   ? std::max(0, at - 1)
+                         : final == 'C'  ? std::min(at + count, width - 1)
+                         : final == '\r' ? 0
+                                         : at;
+            } else if (final == 'J') {
+                rows.resize(std::min<std::size_t>(rows.size(), row + 1));
+                for (int c = at; row < static_cast<int>(rows.size()) && c < width; ++c) {
+                    rows[row][c].clear();
+                }
+            } else if (final == '\n') {
+                row += 1;
+                column = 0;
+            } else {
+                const auto c = characters.next(bytes);
+                require(!c.broken && c.length > 0);  // the editor shows whole characters only
+                put(std::string(bytes.substr(0, c.length)), c.columns);
+                bytes.remove_prefix(c.length - 1);
+            }
+            bytes.remove_prefix(1);
+        }
+    }
+    bool operator==(const Screen& other) const {
+        const auto shown = [](const Screen& s) {
+            auto rows = s.rows;
+            while (!rows.empty() && std::ranges::all_of(rows.back(), &std::string::empty)) {
+                rows.pop_back();
+            }
+            return std::tuple(rows, s.row, std::min(s.column, s.width));
+        };
+        return shown(*this) == shown(other);
+    }
+};
+
+void edit(FuzzedDataProvider& provider) {
+    static const auto characters = kurenagi::ScreenCharacters::open("UTF-8");
+    const int width = provider.ConsumeIntegralInRange(2, 30);
+    // A few rows of keys: every redraw costs the line's length, and no more is needed to wrap.
+    const std::string keys = provider.ConsumeRandomLengthString(512);
+    const std::string prompt = provider.ConsumeBool() ? "名字：" : "";
+    kurenagi::LineEditor whole(*characters, true);
+    whole.set_columns(width);
+    std::string echo_at_once;
+    Lines at_once;
+    for (std::size_t used = 0; used < keys.size();) {
+        used += whole.feed(std::string_view(keys).substr(used), echo_at_once);
+        if (whole.has_line()) {
+            at_once.emplace_back(used, whole.take_line());
+        }
+    }
+    require(at_once == model(keys, *characters));
+    // In pieces, a line at a time; the screen is kept from the start of the story's last line.
+    kurenagi::LineEditor cut(*characters, true);
+    cut.set_columns(width);
+    cut.wrote(prompt);
+    Screen screen{width, {}, 0, 0, *characters};
+    screen.show(prompt);
+    std::string echo_in_pieces;
+    std::string typed;
+    Lines in_pieces;
+    for (std::size_t at = 0, used = 0; at < keys.size();) {
+        const auto piece = provider.ConsumeIntegralInRange<std::size_t>(1, 8);
+        typed += keys.substr(at, piece);
+        at += piece;
+        while (!typed.empty()) {
+            std::string echo;
+            const std::size_t took = cut.feed(typed, echo);
+            typed.erase(0, took);
+            used += took;
+            screen.show(echo);
+            echo_in_pieces += echo;
+            if (!cut.has_line()) {
+                break;
+            }
+            in_pieces.emplace_back(used, cut.take_line());
+            if (in_pieces.back().second.ends_with('\n')) {  // the story asks on the next row
+                cut.wrote(prompt);
+                screen.rows.clear();
+                screen.row = screen.column = 0;
+                screen.show(prompt);
+            }
+        }
+    }
+    require(in_pieces == at_once && echo_in_pieces.find('\x04') == std::string::npos);
+    Screen afresh{width, {}, 0, 0, *characters};
+    afresh.show(cut.redraw());
+    require(afresh == screen);
+}
+
 void name_the_screen(FuzzedDataProvider& provider) {
     std::array<std::string, 4> values;
     for (auto& value : values) {
@@ -91,12 +297,15 @@ void name_the_screen(FuzzedDataProvider& provider) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     FuzzedDataProvider provider(data, size);
-    switch (provider.ConsumeIntegralInRange(0, 2)) {
+    switch (provider.ConsumeIntegralInRange(0, 3)) {
         case 0:
             cook(provider);
             break;
         case 1:
             convert(provider);
+            break;
+        case 2:
+            edit(provider);
             break;
         default:
             name_the_screen(provider);

@@ -1,0 +1,86 @@
+// The line editor on its own: the lines it hands over for the keys typed, however the reads of
+// the terminal cut them, and never a key past the line it hands over.
+
+#include "terminal/line_editor.hpp"
+
+#include <gtest/gtest.h>
+
+namespace kurenagi::testing {
+namespace {
+
+std::string utf8(std::u8string_view text) { return {text.begin(), text.end()}; }
+
+// The lines handed over for `keys`, fed in pieces of `piece` bytes, the rest of each piece
+// kept for the next line as a terminal device keeps it; "<end>" for a line ended by Ctrl-D.
+std::vector<std::string> lines(const std::string& keys, std::size_t piece, bool echo = true) {
+    const auto characters = ScreenCharacters::open("UTF-8");
+    LineEditor editor(*characters, echo);
+    editor.set_columns(20);
+    editor.wrote(utf8(u8"名字："));
+    std::vector<std::string> handed;
+    std::string typed;
+    std::string echoed;
+    for (std::size_t at = 0; at < keys.size() || !typed.empty();) {
+        if (at < keys.size()) {
+            typed += keys.substr(at, piece);
+            at += piece;
+        }
+        const std::size_t used = editor.feed(typed, echoed);
+        typed.erase(0, used);
+        if (editor.has_line()) {
+            const std::string line = editor.take_line();
+            handed.push_back(line.empty() ? "<end>" : line);
+        } else if (at >= keys.size()) {
+            break;
+        }
+    }
+    EXPECT_TRUE(echo || echoed.empty());
+    return handed;
+}
+
+TEST(LineEditor, HandsOverTheLineAsEdited) {
+    using Lines = std::vector<std::string>;
+    const std::vector<std::pair<std::string, Lines>> cases = {
+        {utf8(u8"山田川\x7f谷\n"), {utf8(u8"山田谷\n")}},
+        {utf8(u8"太郎\x1b[D次\x1b[H前\x1bOF後\n"), {utf8(u8"前太次郎後\n")}},
+        {"abc\x01\x1b[3~\x05\x08\n", {"b\n"}},  // Ctrl-A, Delete, Ctrl-E, Ctrl-H
+        {"ab\x1b[A\x1b[5~\x1b[15;2~\x1bOP\x1bx\x07\x0b\x1b\x1b[Dc\n", {"acb\n"}},
+        {"abc\x15"
+         "de\r",
+         {"de\n"}},                              // Ctrl-U; Enter as CR
+        {"a\tb\n", {"a\tb\n"}},                  // a Tab stays what it is
+        {utf8(u8"xé\x7f\n"), {"x\n"}},           // a mark goes with its letter
+        {utf8(u8"\u0301x\n"), {"x\n"}},          // a mark on nothing
+        {"\xff\xe5\x8f\n", {"\xff\xe5\x8f\n"}},  // broken, and cut short by Enter
+        {"\xe5\x8f\x1b[Dx\n", {"\xe5x\x8f\n"}},  // cut short by a key: two broken ones
+        {"a\nb\x04\x04\x04"
+         "c\n",
+         {"a\n", "b", "<end>", "<end>", "c\n"}},  // Ctrl-D hands over, or ends
+        {"\x1b[1\n", {"\n"}},                     // a sequence cut short by Enter
+        {"\x1b"
+         "c\n",
+         {"\n"}},  // Alt-c edits nothing
+        {std::string(5000, 'a') + "\n", {std::string(LineEditor::longest_line, 'a') + "\n"}},
+    };
+    for (const auto& [keys, handed] : cases) {
+        for (const std::size_t piece : {keys.size(), std::size_t{1}, std::size_t{3}}) {
+            EXPECT_EQ(lines(keys, piece), handed) << keys << " in pieces of " << piece;
+        }
+        EXPECT_EQ(lines(keys, keys.size(), false), handed) << keys << " with echo off";
+    }
+}
+
+// An Esc that nothing follows for a while is a key of its own: the key after it counts.
+TEST(LineEditor, LoneEscapeLeavesTheNextKeyAlone) {
+    const auto characters = ScreenCharacters::open("UTF-8");
+    LineEditor editor(*characters, true);
+    std::string echo;
+    EXPECT_EQ(editor.feed("\x1b", echo), 1U);
+    EXPECT_TRUE(editor.after_escape());
+    editor.forget_escape();
+    EXPECT_EQ(editor.feed("c\nd", echo), 2U);
+    EXPECT_EQ(editor.take_line(), "c\n");
+}
+
+}  // namespace
+}  // namespace kurenagi::testing
