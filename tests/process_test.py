@@ -269,6 +269,9 @@ class PseudoTerminal(unittest.TestCase):
                 (["LANG=xx_XX.UTF-8"], "utf-8"),  # named, but installed nowhere
                 (["LANG=xx_XX"], "utf-8"),  # neither installed nor naming its codeset
                 (["LANG=C.ASCII//IGNORE"], "utf-8"),  # once a fault before the first screen
+                # Codesets whose line feed, space or digits are not ASCII's, and a name of none.
+                (["LANG=xx_XX.UTF-16"], "utf-8"), (["LANG=xx_XX.IBM037"], "utf-8"),
+                (["LANG=xx_XX.UTF-7"], "utf-8"), (["LANG= "], "utf-8"),
                 ([], "utf-8"),
                 ([f"LOCPATH={os.environ['KURENAGI_LOCALES']}", "LANG=ja_JP.EUC-JP"], "euc-jp"),
                 (["LANG=ja_JP.SJIS"], "cp932")]:
@@ -333,12 +336,28 @@ class PseudoTerminal(unittest.TestCase):
         os.close(primary)
         self.assertTrue(screen.endswith(f"{self.LAST_LINE}\r\n".encode()), screen[-80:])
 
+    # At a menu, and at a name prompt, where the story still writes after the input ends.
     def test_a_hung_up_terminal_ends_the_input(self):
-        player = Player([GAME], ["LC_ALL=C.UTF-8"], nohup=True)
-        player.type("\n")
-        self.assertTrue(player.sees("選択肢を入力してください："))
-        os.close(player.fd)  # the terminal window is closed; the game reads EIO
-        player.fd = os.open("/dev/null", os.O_RDONLY)
+        for keys, prompt in (("\n", "選択肢を入力してください："), ("\n1\n", "名字：")):
+            player = Player([GAME], ["LC_ALL=C.UTF-8"], nohup=True)
+            player.type(keys)
+            self.assertTrue(player.sees(prompt))
+            os.close(player.fd)  # the terminal window is closed; the game reads EIO
+            player.fd = os.open("/dev/null", os.O_RDONLY)
+            self.assertEqual(player.exit_status(), 0, prompt)
+
+    # Typed at a UTF-8 terminal, the name reaches a piped story in code page 932, counted there.
+    def test_keys_at_a_terminal_are_converted_for_a_piped_story(self):
+        reader, writer = os.pipe()
+        player = Player([GAME], ["LC_ALL=C.UTF-8"], screen=writer)
+        os.close(writer)
+        player.type("\n1\nあいうえa 太郎\n")
+        wanted, story = "あいうえa 太郎 であっていますか？".encode("cp932"), b""
+        while wanted not in story and select.select([reader], [], [], 5)[0]:
+            story += os.read(reader, 4096)
+        os.close(reader)
+        self.assertIn(wanted, story)
+        player.type("\x04")
         self.assertEqual(player.exit_status(), 0)
 
 
