@@ -82,5 +82,17 @@ TEST(LineEditor, LoneEscapeLeavesTheNextKeyAlone) {
     EXPECT_EQ(editor.take_line(), "c\n");
 }
 
+// Found by fuzzing: a mark typed after a Tab joined it, and the pair went to the screen as a
+// raw Tab of no columns, which the terminal moved over on its own.
+TEST(LineEditor, MarkAfterTabKeepsTheTabAsSpaces) {
+    const auto characters = ScreenCharacters::open("UTF-8");
+    LineEditor editor(*characters, true);
+    editor.set_columns(20);
+    editor.wrote("ab");
+    std::string echo;
+    editor.feed(utf8(u8"\t\u0301x"), echo);
+    EXPECT_EQ(echo, utf8(u8"      \b\b\b\b\b\b\x1b[J      \u0301x"));  // the Tab drawn again
+}
+
 }  // namespace
 }  // namespace kurenagi::testing

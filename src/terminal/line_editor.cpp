@@ -239,7 +239,7 @@ void LineEditor::place_from(std::size_t first) {
             next = {next.row + 1, 0};
         }
         const Position from = next;
-        const int columns = cell(at).bytes == "\t"
+        const int columns = cell(at).bytes.front() == '\t'
                                 ? std::min(tab_stop - next.column % tab_stop, width - next.column)
                                 : cell(at).columns;
         if (next.column + columns > width) {
@@ -273,8 +273,9 @@ void LineEditor::draw(std::size_t first, std::size_t last) {
         if (placed.from != placed.at) {
             echo_out_.append(static_cast<std::size_t>(width() - placed.from.column), ' ');
         }
-        if (cell(at).bytes == "\t") {
+        if (cell(at).bytes.front() == '\t') {  // with any marks typed after it
             echo_out_.append(static_cast<std::size_t>(placed.columns), ' ');
+            echo_out_.append(cell(at).bytes, 1);
         } else {
             echo_out_ += cell(at).broken ? "?" : cell(at).bytes;
         }
