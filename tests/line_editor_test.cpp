@@ -61,6 +61,12 @@ TEST(LineEditor, HandsOverTheLineAsEdited) {
          "c\n",
          {"\n"}},  // Alt-c edits nothing
         {std::string(5000, 'a') + "\n", {std::string(LineEditor::longest_line, 'a') + "\n"}},
+        {std::string(LineEditor::longest_line, 'a') + "\x7f\x7f" + "bc\n",
+         {std::string(LineEditor::longest_line - 2, 'a') + "bc\n"}},  // room again once erased
+        {"\x7f"
+         "a\x7f\x7f"
+         "bc\x1b[H\x1b[Cx\n",
+         {"bxc\n"}},  // nothing to take; Right
     };
     for (const auto& [keys, handed] : cases) {
         for (const std::size_t piece : {keys.size(), std::size_t{1}, std::size_t{3}}) {
@@ -80,6 +86,20 @@ TEST(LineEditor, LoneEscapeLeavesTheNextKeyAlone) {
     editor.forget_escape();
     EXPECT_EQ(editor.feed("c\nd", echo), 2U);
     EXPECT_EQ(editor.take_line(), "c\n");
+}
+
+// A narrower screen: the line is laid out again, so Home then goes up all of its rows.
+TEST(LineEditor, ResizeLaysTheLineOutAgain) {
+    const auto characters = ScreenCharacters::open("UTF-8");
+    LineEditor editor(*characters, true);
+    editor.set_columns(20);
+    editor.wrote(utf8(u8"名字："));
+    std::string echo;
+    editor.feed(std::string(20, 'a'), echo);
+    echo = editor.resize(10);
+    editor.feed("\x1b[H", echo);
+    EXPECT_EQ(echo,
+              "\r\x1b[1A\x1b[J" + utf8(u8"名字：") + std::string(20, 'a') + "\r\x1b[2A\x1b[6C");
 }
 
 // Found by fuzzing: a mark typed after a Tab joined it, and the pair went to the screen as a
