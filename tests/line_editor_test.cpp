@@ -76,18 +76,6 @@ TEST(LineEditor, HandsOverTheLineAsEdited) {
     }
 }
 
-// An Esc that nothing follows for a while is a key of its own: the key after it counts.
-TEST(LineEditor, LoneEscapeLeavesTheNextKeyAlone) {
-    const auto characters = ScreenCharacters::open("UTF-8");
-    LineEditor editor(*characters, true);
-    std::string echo;
-    EXPECT_EQ(editor.feed("\x1b", echo), 1U);
-    EXPECT_TRUE(editor.after_escape());
-    editor.forget_escape();
-    EXPECT_EQ(editor.feed("c\nd", echo), 2U);
-    EXPECT_EQ(editor.take_line(), "c\n");
-}
-
 // A narrower screen: the line is laid out again, so Home then goes up all of its rows.
 TEST(LineEditor, ResizeLaysTheLineOutAgain) {
     const auto characters = ScreenCharacters::open("UTF-8");

@@ -355,7 +355,6 @@ class PseudoTerminal(unittest.TestCase):
         wanted, story = "あいうえa 太郎 であっていますか？".encode("cp932"), b""
         while wanted not in story and select.select([reader], [], [], 5)[0]:
             story += os.read(reader, 4096)
-        os.close(reader)
         self.assertIn(wanted, story)
         player.type("\x04")
         self.assertEqual(player.exit_status(), 0)
@@ -442,10 +441,7 @@ class LineEditing(unittest.TestCase):
 
         for end in ("\x03", signal.SIGTERM):
             player = at_the_family_name()
-            if isinstance(end, str):
-                player.type(end)
-            else:
-                os.kill(player.game(), end)
+            player.type(end) if isinstance(end, str) else os.kill(player.game(), end)
             self.assertTrue(player.sees("shell: mode kept"), end)
             player.exit_status()
         player = at_the_family_name()

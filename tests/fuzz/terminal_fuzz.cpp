@@ -2,8 +2,8 @@
 // code page 932 and a screen's codeset give the same bytes however the pieces fall, as the reads
 // and writes that carry keys and screens cut them; what a conversion hands the story is whole code
 // page 932 characters; the line editor hands over the lines a small model of its keys gives,
-// never reading a key past them, and echoes the same however its keys come, leaving the screen
-// as drawing the line afresh would; and the reading of locale names and codesets takes any name
+// never reading a key past them, and leaves the screen as drawing the line afresh would,
+// however its keys come; and the reading of locale names and codesets takes any name
 // without fault.
 
 #include <fuzzer/FuzzedDataProvider.h>
@@ -32,6 +32,17 @@ void require(bool holds, int rule = __builtin_LINE()) {
     }
 }
 
+// Hands `take` the bytes in pieces of 1 to `longest` bytes, as reads and writes cut them.
+template <class Take>
+void in_pieces_of(FuzzedDataProvider& provider, std::string_view bytes, std::size_t longest,
+                  Take take) {
+    for (std::size_t at = 0; at < bytes.size();) {
+        const auto piece = provider.ConsumeIntegralInRange<std::size_t>(1, longest);
+        take(bytes.substr(at, piece));
+        at += piece;
+    }
+}
+
 void cook(FuzzedDataProvider& provider) {
     const bool console = provider.ConsumeBool();
     const std::string keys = provider.ConsumeRandomLengthString();
@@ -39,11 +50,7 @@ void cook(FuzzedDataProvider& provider) {
     const std::string at_once = whole.cook(keys) + whole.finish();
     kurenagi::LineCooker cut(console);
     std::string in_pieces;
-    for (std::size_t at = 0; at < keys.size();) {
-        const auto piece = provider.ConsumeIntegralInRange<std::size_t>(1, 8);
-        in_pieces += cut.cook(std::string_view(keys).substr(at, piece));
-        at += piece;
-    }
+    in_pieces_of(provider, keys, 8, [&](std::string_view piece) { in_pieces += cut.cook(piece); });
     in_pieces += cut.finish();
     require(in_pieces == at_once && cut.ended() == whole.ended());
     require(whole.ended() == (console && keys.find('\x1A') != std::string::npos));
@@ -64,11 +71,8 @@ void convert(FuzzedDataProvider& provider) {
     require(whole && cut);
     const std::string at_once = whole->convert(text) + whole->finish();
     std::string in_pieces;
-    for (std::size_t at = 0; at < text.size();) {
-        const auto piece = provider.ConsumeIntegralInRange<std::size_t>(1, 8);
-        in_pieces += cut->convert(std::string_view(text).substr(at, piece));
-        at += piece;
-    }
+    in_pieces_of(provider, text, 8,
+                 [&](std::string_view piece) { in_pieces += cut->convert(piece); });
     in_pieces += cut->finish();
     // Vietnamese decoders compose a letter and its mark only when both come in one piece.
     require(in_pieces == at_once || codeset == "TCVN5712-1" || codeset == "CP1258");
@@ -232,18 +236,9 @@ void edit(FuzzedDataProvider& provider) {
     // A few rows of keys: every redraw costs the line's length, and no more is needed to wrap.
     const std::string keys = provider.ConsumeRandomLengthString(160);
     const std::string prompt = provider.ConsumeBool() ? "名字：" : "";
-    kurenagi::LineEditor whole(*characters, true);
-    whole.set_columns(width);
-    std::string echo_at_once;
-    Lines at_once;
-    for (std::size_t used = 0; used < keys.size();) {
-        used += whole.feed(std::string_view(keys).substr(used), echo_at_once);
-        if (whole.has_line()) {
-            at_once.emplace_back(used, whole.take_line());
-        }
-    }
-    require(at_once == model(keys, *characters));
-    // In pieces, a line at a time; the screen is kept from the start of the story's last line.
+    // In pieces (all at once, now and then), a line at a time; the screen is kept from the
+    // start of the story's last line.
+    const std::size_t longest = provider.ConsumeBool() ? keys.size() : 8;
     kurenagi::LineEditor cut(*characters, true);
     cut.set_columns(width);
     cut.wrote(prompt);
@@ -252,10 +247,9 @@ void edit(FuzzedDataProvider& provider) {
     std::string echo_in_pieces;
     std::string typed;
     Lines in_pieces;
-    for (std::size_t at = 0, used = 0; at < keys.size();) {
-        const auto piece = provider.ConsumeIntegralInRange<std::size_t>(1, 8);
-        typed += keys.substr(at, piece);
-        at += piece;
+    std::size_t used = 0;
+    in_pieces_of(provider, keys, longest, [&](std::string_view piece) {
+        typed += piece;
         while (!typed.empty()) {
             std::string echo;
             const std::size_t took = cut.feed(typed, echo);
@@ -274,8 +268,9 @@ void edit(FuzzedDataProvider& provider) {
                 screen.show(prompt);
             }
         }
-    }
-    require(in_pieces == at_once && echo_in_pieces.find('\x04') == std::string::npos);
+    });
+    require(in_pieces == model(keys, *characters) &&
+            echo_in_pieces.find('\x04') == std::string::npos);
     Screen afresh{width, {}, 0, 0, *characters};
     afresh.show(cut.redraw());
     require(afresh == screen);
@@ -300,19 +295,7 @@ void name_the_screen(FuzzedDataProvider& provider) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     FuzzedDataProvider provider(data, size);
-    switch (provider.ConsumeIntegralInRange(0, 3)) {
-        case 0:
-            cook(provider);
-            break;
-        case 1:
-            convert(provider);
-            break;
-        case 2:
-            edit(provider);
-            break;
-        default:
-            name_the_screen(provider);
-            break;
-    }
+    constexpr std::array cases = {cook, convert, edit, name_the_screen};
+    cases.at(provider.ConsumeIntegralInRange<std::size_t>(0, cases.size() - 1))(provider);
     return 0;
 }
