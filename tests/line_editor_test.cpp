@@ -52,6 +52,10 @@ TEST(LineEditor, HandsOverTheLineAsEdited) {
         {utf8(u8"xé\x7f\n"), {"x\n"}},           // a mark goes with its letter
         {utf8(u8"\u0301x\n"), {"x\n"}},          // a mark on nothing
         {"\xff\xe5\x8f\n", {"\xff\xe5\x8f\n"}},  // broken, and cut short by Enter
+        {utf8(u8"a\u0085b\x1b"
+              "xc\x1b d\x1b[H\x1b[3;5~\n"),
+         {"bcd\n"}},                             // a C1 control; Alt; Ctrl-Delete
+        {"x\xcd\xb8\x7f\n", {"x\n"}},            // a code point of no known width takes a column
         {"\xe5\x8f\x1b[Dx\n", {"\xe5x\x8f\n"}},  // cut short by a key: two broken ones
         {"a\nb\x04\x04\x04"
          "c\n",
@@ -90,16 +94,22 @@ TEST(LineEditor, ResizeLaysTheLineOutAgain) {
               "\r\x1b[1A\x1b[J" + utf8(u8"名字：") + std::string(20, 'a') + "\r\x1b[2A\x1b[6C");
 }
 
-// Found by fuzzing: a mark typed after a Tab joined it, and the pair went to the screen as a
-// raw Tab of no columns, which the terminal moved over on its own.
-TEST(LineEditor, MarkAfterTabKeepsTheTabAsSpaces) {
+// What goes to the screen after the story wrote "ab". Found by fuzzing: a mark typed after a
+// Tab joined it, and the pair went to the screen as a raw Tab of no columns, which the
+// terminal moved over on its own.
+TEST(LineEditor, EchoesWhatTheScreenShows) {
     const auto characters = ScreenCharacters::open("UTF-8");
-    LineEditor editor(*characters, true);
-    editor.set_columns(20);
-    editor.wrote("ab");
-    std::string echo;
-    editor.feed(utf8(u8"\t\u0301x"), echo);
-    EXPECT_EQ(echo, utf8(u8"      \b\b\b\b\b\b\x1b[J      \u0301x"));  // the Tab drawn again
+    for (const auto& [keys, shown] : std::vector<std::pair<std::string, std::string>>{
+             {utf8(u8"\t\u0301x"), utf8(u8"      \b\b\b\b\b\b\x1b[J      \u0301x")},
+             {"\xff\x7f", "?\b\x1b[J"},  // a broken byte is one column
+         }) {
+        LineEditor editor(*characters, true);
+        editor.set_columns(20);
+        editor.wrote("ab");
+        std::string echo;
+        editor.feed(keys, echo);
+        EXPECT_EQ(echo, shown) << keys;
+    }
 }
 
 }  // namespace
