@@ -45,25 +45,18 @@ TEST(LineEditor, HandsOverTheLineAsEdited) {
         {utf8(u8"太郎\x1b[D次\x1b[H前\x1bOF後\n"), {utf8(u8"前太次郎後\n")}},
         {"abc\x01\x1b[3~\x05\x08\n", {"b\n"}},  // Ctrl-A, Delete, Ctrl-E, Ctrl-H
         {"ab\x1b[A\x1b[5~\x1b[15;2~\x1bOP\x1bx\x07\x0b\x1b\x1b[Dc\n", {"acb\n"}},
-        {"abc\x15"
-         "de\r",
-         {"de\n"}},                              // Ctrl-U; Enter as CR
+        {"abc\025de\r", {"de\n"}},               // Ctrl-U; Enter as CR
         {"a\tb\n", {"a\tb\n"}},                  // a Tab stays what it is
         {utf8(u8"xé\x7f\n"), {"x\n"}},           // a mark goes with its letter
         {utf8(u8"\u0301x\n"), {"x\n"}},          // a mark on nothing
         {"\xff\xe5\x8f\n", {"\xff\xe5\x8f\n"}},  // broken, and cut short by Enter
-        {utf8(u8"a\u0085b\x1b"
-              "xc\x1b d\x1b[H\x1b[3;5~\n"),
+        {utf8(u8"a\u0085b\x1bxc\x1b d\x1b[H\x1b[3;5~\n"),
          {"bcd\n"}},                             // a C1 control; Alt; Ctrl-Delete
         {"x\xcd\xb8\x7f\n", {"x\n"}},            // a code point of no known width takes a column
         {"\xe5\x8f\x1b[Dx\n", {"\xe5x\x8f\n"}},  // cut short by a key: two broken ones
-        {"a\nb\x04\x04\x04"
-         "c\n",
+        {"a\nb\004\004\004c\n",
          {"a\n", "b", "<end>", "<end>", "c\n"}},  // Ctrl-D hands over, or ends
         {"\x1b[1\n", {"\n"}},                     // a sequence cut short by Enter
-        {"\x1b"
-         "c\n",
-         {"\n"}},  // Alt-c edits nothing
         {std::string(5000, 'a') + "\n", {std::string(LineEditor::longest_line, 'a') + "\n"}},
         {std::string(LineEditor::longest_line, 'a') + "\x7f\x7f" + "bc\n",
          {std::string(LineEditor::longest_line - 2, 'a') + "bc\n"}},  // room again once erased
