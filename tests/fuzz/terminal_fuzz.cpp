@@ -174,8 +174,16 @@ struct Screen {
             column = 0;
         }
         rows.resize(std::max<std::size_t>(rows.size(), row + 1), std::vector<std::string>(width));
-        std::string& cell = rows[row][std::min(column, width - 1)];
-        cell = columns == 0 ? cell + bytes : bytes;
+        auto& cells = rows[row];
+        if (columns == 0) {  // a mark goes with the character before it, wide or not
+            int before = std::max(0, column - 1);
+            while (before > 0 && cells[before].empty()) {
+                --before;
+            }
+            cells[before] += bytes;
+            return;
+        }
+        cells[column] = bytes;
         for (int more = 1; more < columns; ++more) {
             rows[row][column + more] = "";
         }
