@@ -25,8 +25,7 @@ std::vector<std::string> lines(const std::string& keys, std::size_t piece, bool 
             typed += keys.substr(at, piece);
             at += piece;
         }
-        const std::size_t used = editor.feed(typed, echoed);
-        typed.erase(0, used);
+        typed.erase(0, editor.feed(typed, echoed));
         if (editor.has_line()) {
             const std::string line = editor.take_line();
             handed.push_back(line.empty() ? "<end>" : line);

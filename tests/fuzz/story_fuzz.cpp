@@ -24,6 +24,8 @@ using kurenagi::testing::MemoryTerminal;
 // Lent to the converting terminal, which owns its device; aborts on a read after the end,
 // which at a real terminal would wait for ever.
 class EndWatcher : public Borrowed {
+    bool ended_ = false;
+
 public:
     using Borrowed::Borrowed;
     std::size_t read(std::span<char> buffer) override {
@@ -34,9 +36,6 @@ public:
         ended_ = got == 0;
         return got;
     }
-
-private:
-    bool ended_ = false;
 };
 
 // Stateless and stateful, one byte and many, with refusals both ways.

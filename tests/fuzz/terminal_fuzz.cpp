@@ -176,11 +176,8 @@ struct Screen {
         rows.resize(std::max<std::size_t>(rows.size(), row + 1), std::vector<std::string>(width));
         auto& cells = rows[row];
         if (columns == 0) {  // a mark goes with the character before it, wide or not
-            int before = std::max(0, column - 1);
-            while (before > 0 && cells[before].empty()) {
-                --before;
-            }
-            cells[before] += bytes;
+            const int before = std::max(0, column - 1);
+            cells[before - (before > 0 && cells[before].empty() ? 1 : 0)] += bytes;
             return;
         }
         cells[column] = bytes;
