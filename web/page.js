@@ -10,7 +10,14 @@ const keysInput = document.getElementById("keys");
 const nextButton = document.getElementById("next");
 const ended = document.getElementById("ended");
 const againButton = document.getElementById("again");
-const build = document.querySelector('meta[name="kurenagi-build"]').content;
+const choiceButtons = document.getElementById("choices");
+const notice = document.getElementById("notice");
+const taken = document.getElementById("taken");
+const backButton = document.getElementById("back");
+// The compiled story: a kept run comes back only on the story it was played on.
+const story = document.querySelector('meta[name="kurenagi-story"]').content;
+// This tab, told apart from the browser's other tabs on the page.
+const tab = `${Date.now().toString(36)}.${Math.random().toString(36).slice(2)}`;
 
 // Typed text to code page 932, "?" for what it lacks. The table is the browser's own
 // Shift_JIS decoder read backwards, made on the first line the player sends.
@@ -37,26 +44,38 @@ function makeEncoder() {
 }
 
 // What the player sent in this run, in order: lines as typed, null for the end of the input.
-// Kept for this build of the page only; anything else found there starts afresh.
+// A browser keeps one run, with the story it was played on and the tab that plays it. A tab
+// writes it only while the run is its own, so that a tab left behind never puts its older run
+// over a newer one.
 const keyLog = {
   name: "kurenagi-keys",
-  load() {
+  read() {
     try {
       const kept = JSON.parse(localStorage.getItem(this.name));
-      const valid = kept && kept.build === build && Array.isArray(kept.sent) &&
+      const valid = kept && Array.isArray(kept.sent) &&
         kept.sent.every((entry) => entry === null || typeof entry === "string");
-      if (valid) return kept.sent;
+      return valid ? kept : null;
     } catch (damaged) {
-      // Not JSON: start afresh.
+      return null; // not JSON, or no storage at all: start afresh
     }
-    this.forget();
+  },
+  // The kept run, if it was played on this story; a run of another story cannot come back.
+  load() {
+    const kept = this.read();
+    if (kept && kept.story === story) return kept.sent;
+    if (kept) say("物語が新しくなったので、はじめから始めます。");
     return [];
+  },
+  ownedElsewhere() {
+    const kept = this.read();
+    return kept !== null && kept.tab !== tab;
   },
   save(sent) {
     try {
-      localStorage.setItem(this.name, JSON.stringify({ build, sent }));
+      localStorage.setItem(this.name, JSON.stringify({ story, tab, sent }));
+      return true;
     } catch (full) {
-      // Storage full or forbidden: the run goes on, it just cannot come back.
+      return false;
     }
   },
   forget() {
@@ -68,6 +87,12 @@ const keyLog = {
   },
 };
 
+// What the page itself has to tell, outside the story.
+function say(text) {
+  notice.textContent = text;
+  notice.hidden = false;
+}
+
 // What a screen reader should say of new text: the story's words, without the rules of
 // underscores and the runs of blank lines that only lay the screen out.
 function spoken(text) {
@@ -78,20 +103,61 @@ function showNewest() {
   screenArea.scrollTop = screenArea.scrollHeight;
 }
 
-// One run of the story: what it has shown, and the keys sent that it has not read yet.
+// Hands `then` to the event loop, which runs it after what waits there: input, painting.
+function breathe(then) {
+  const channel = new MessageChannel();
+  channel.port1.onmessage = () => then();
+  channel.port2.postMessage(null);
+}
+
+// The choices the story has just shown (its lines "N.text") when it waits at a choice prompt,
+// as buttons that send the number and Enter, as typing it would. The input takes digits there
+// and text elsewhere.
+function offerChoices(text) {
+  const atMenu = text.endsWith("選択肢を入力してください：");
+  const buttons = atMenu ? [...text.matchAll(/^(\d+)\.(.+)$/gm)].map(([choice, number]) => {
+    const button = document.createElement("button");
+    button.type = "button";
+    button.textContent = choice;
+    button.addEventListener("click", () => playing() && run.type(`${number}\n`));
+    return button;
+  }) : [];
+  choiceButtons.replaceChildren(...buttons);
+  choiceButtons.hidden = buttons.length === 0;
+  keysInput.inputMode = atMenu ? "numeric" : "text";
+}
+
+// One run of the story: every line sent to it, how many it has been given, and the bytes of
+// the current one it has not read yet. A resumed run is given its kept lines one read at a time,
+// as the player sent them, and lines sent meanwhile wait behind them. Until the story first
+// waits for the player, what it shows is gathered off the page and put there at once.
 class Run {
-  constructor(replay) {
+  constructor(sent) {
     this.decoder = new TextDecoder("shift_jis");
+    this.sent = sent;
+    this.given = 0;
     this.keys = [];
-    this.sent = [];
-    this.replay = replay;
-    this.waiting = null;
     this.inputEnded = false;
+    this.waiting = null;
+    this.resuming = sent.length > 0 ? document.createDocumentFragment() : null;
+    this.breathed = performance.now();
+    this.lately = "";
+    this.unsaved = false;
+    this.taken = false;
   }
 
   show(bytes) {
     const text = this.decoder.decode(bytes, { stream: true });
-    screenArea.append(text);
+    this.lately += text;
+    if (this.resuming) {
+      this.resuming.append(text);
+    } else {
+      screenArea.append(text);
+      this.reveal(text);
+    }
+  }
+
+  reveal(text) {
     const words = spoken(text);
     if (words) news.textContent = words;
     showNewest();
@@ -100,55 +166,89 @@ class Run {
     }
   }
 
+  resumed() {
+    if (!this.resuming) return;
+    screenArea.append(this.resuming);
+    this.resuming = null;
+    this.reveal(this.lately);
+    document.body.dataset.resumed = String(performance.now());
+  }
+
   complain(bytes) {
     ended.firstChild.textContent = new TextDecoder("shift_jis").decode(bytes);
   }
 
-  // Waits until the player has sent something, then hands over at most `size` bytes; none
-  // once the player has ended the input. A resumed run is sent its kept keys one wait at a
-  // time, as the player sent them.
+  // Waits until there is something for the story, then hands over at most `size` bytes; none
+  // once the input has ended.
   keysFor(size) {
-    if (this.keys.length === 0 && this.replay.length > 0) this.enter(this.replay.shift());
     return new Promise((resolve) => {
       this.waiting = () => resolve(Uint8Array.from(this.keys.splice(0, size)));
-      if (this.keys.length > 0 || this.inputEnded) this.deliver();
+      this.feed();
     });
   }
 
-  deliver() {
+  feed() {
+    if (!this.waiting) return;
+    if (this.keys.length === 0 && !this.inputEnded && this.given < this.sent.length) {
+      this.enter(this.sent[this.given++]);
+    }
+    if (this.keys.length === 0 && !this.inputEnded) {
+      this.resumed();
+      if (this.lately) offerChoices(this.lately);
+      this.lately = "";
+      return;
+    }
     const waiting = this.waiting;
     this.waiting = null;
-    if (waiting) waiting();
+    this.lately = "";
+    // A long resume lets the page take keys and paint every few milliseconds.
+    if (this.resuming && performance.now() - this.breathed > 8) {
+      this.breathed = performance.now();
+      breathe(waiting);
+    } else {
+      waiting();
+    }
   }
 
-  // What the player sends, kept for a later visit.
+  // What the player sends, kept for a later visit while this tab has the run.
   type(entry) {
+    if (keyLog.ownedElsewhere()) return takenOver();
     this.sent.push(entry);
-    keyLog.save(this.sent);
-    this.enter(entry);
+    this.keep();
+    return this.feed();
+  }
+
+  // A run that cannot be kept is not kept at all: a reload then starts afresh, as said,
+  // rather than at some older point of the run.
+  keep() {
+    if (this.unsaved || keyLog.save(this.sent)) return;
+    this.unsaved = true;
+    keyLog.forget();
+    say("続きを保存できませんでした。再読み込みすると、はじめからになります。");
   }
 
   // A line, echoed as a console echoes it, with its line feed when Enter ended it; or, for
   // null, the end of the input (Ctrl-D, as at a terminal).
   enter(entry) {
+    offerChoices("");
     if (entry === null) {
       this.inputEnded = true;
-    } else {
-      const echo = document.createElement("span");
-      echo.className = "echo";
-      echo.textContent = entry;
-      screenArea.append(echo);
-      showNewest();
-      encoder = encoder || makeEncoder();
-      // One by one: a pasted line may hold more bytes than a call takes arguments.
-      for (const byte of encoder(entry)) this.keys.push(byte);
+      return;
     }
-    this.deliver();
+    const echo = document.createElement("span");
+    echo.className = "echo";
+    echo.textContent = entry;
+    (this.resuming || screenArea).append(echo);
+    if (!this.resuming) showNewest();
+    encoder = encoder || makeEncoder();
+    // One by one: a pasted line may hold more bytes than a call takes arguments.
+    for (const byte of encoder(entry)) this.keys.push(byte);
   }
 
   // The story is over: its last line stays in view, the input takes no more keys, and the
   // fresh-run button has the focus.
   end() {
+    this.resumed();
     document.body.dataset.state = "ended";
     ended.hidden = false;
     keysInput.disabled = true;
@@ -160,16 +260,19 @@ class Run {
 
 let run = null;
 
+// A fresh run, or the one kept in this browser; either way this tab takes the run.
 function startStory(fresh) {
-  if (fresh) keyLog.forget();
-  const replay = fresh ? [] : keyLog.load();
+  notice.hidden = true;
+  taken.hidden = true;
+  const sent = fresh ? [] : keyLog.load();
   screenArea.textContent = "";
   ended.hidden = true;
   keysInput.disabled = false;
   nextButton.disabled = false;
   delete document.body.dataset.state;
-  run = new Run(replay);
-  run.sent = replay.slice();
+  delete document.body.dataset.resumed;
+  run = new Run(sent);
+  run.keep();
   const current = run;
   createKurenagi({
     page: {
@@ -183,28 +286,72 @@ function startStory(fresh) {
 }
 
 function playing() {
-  return run && document.body.dataset.state !== "ended";
+  return run && !run.taken && document.body.dataset.state !== "ended";
 }
 
-// Enter sends the line, unless it only ends what an input method was composing. Ctrl-D sends
-// what is typed without a line feed, or ends the input on an empty line, as at a terminal.
-// The keys that scroll a console's window scroll the story.
+// Another tab has taken the run: this one says so, takes no more keys, and offers to take the
+// run back as that tab has left it.
+function takenOver() {
+  if (!playing()) return;
+  run.taken = true;
+  taken.hidden = false;
+  keysInput.disabled = true;
+  nextButton.disabled = true;
+  offerChoices("");
+  backButton.focus();
+}
+
+window.addEventListener("storage", (event) => {
+  if (event.key === keyLog.name && keyLog.ownedElsewhere()) takenOver();
+});
+backButton.addEventListener("click", () => startStory(false));
+
+// Sends what is typed, with `ending` after it: a line feed for Enter, nothing for Ctrl-D (which
+// on an empty line ends the input instead, as at a terminal).
+function send(ending) {
+  if (playing()) run.type(ending === "" && keysInput.value === "" ? null : keysInput.value + ending);
+  keysInput.value = "";
+}
+
+// Enter sends the line, unless it only ends what an input method was composing. The keys that
+// scroll a console's window scroll the story.
 keysInput.addEventListener("keydown", (event) => {
   const scrolls = { PageUp: -0.9, PageDown: 0.9 };
   if (event.key in scrolls) {
     screenArea.scrollBy(0, scrolls[event.key] * screenArea.clientHeight);
   } else if (event.ctrlKey && (event.key === "Home" || event.key === "End")) {
     screenArea.scrollTop = event.key === "Home" ? 0 : screenArea.scrollHeight;
+  } else if (event.key === "Enter" && !event.isComposing && event.keyCode !== 229) {
+    send("\n");
+  } else if (event.ctrlKey && event.key === "d") {
+    send("");
   } else {
-    const enter = event.key === "Enter" && !event.isComposing && event.keyCode !== 229;
-    const ctrlD = event.ctrlKey && event.key === "d";
-    if (!enter && !ctrlD) return;
-    if (playing()) {
-      run.type(ctrlD && keysInput.value === "" ? null : keysInput.value + (enter ? "\n" : ""));
-    }
-    keysInput.value = "";
+    return;
   }
   event.preventDefault();
+});
+
+// Keys typed anywhere else on the page go to the input: a character into the line, Enter sends
+// it. A focused button keeps Enter and Space for itself.
+document.addEventListener("keydown", (event) => {
+  if (event.target === keysInput || !playing() || event.ctrlKey || event.metaKey ||
+      event.altKey || event.isComposing) return;
+  const onButton = event.target.closest("button") && (event.key === "Enter" || event.key === " ");
+  const character = [...event.key].length === 1;
+  if (onButton || (!character && event.key !== "Enter")) return;
+  keysInput.focus({ preventScroll: true });
+  if (character) {
+    keysInput.setRangeText(event.key, keysInput.selectionStart, keysInput.selectionEnd, "end");
+  } else {
+    send("\n");
+  }
+  event.preventDefault();
+});
+
+// A press on 次へ or a choice leaves the focus where it was: typing goes on into the input,
+// and a tap does not bring up the on-screen keyboard.
+document.addEventListener("mousedown", (event) => {
+  if (event.target.closest("#next, #choices")) event.preventDefault();
 });
 
 // For thumbs: one beat per press.
@@ -228,5 +375,6 @@ if (window.visualViewport) {
 
 againButton.addEventListener("click", () => startStory(true));
 
-// Once loaded, the page plays without a network.
-if ("serviceWorker" in navigator) navigator.serviceWorker.register("sw.js");
+// Once loaded, the page plays without a network. The worker script is always fetched anew, so
+// that a new build reaches the player at the next load, and runs from the one after.
+if ("serviceWorker" in navigator) navigator.serviceWorker.register("sw.js", { updateViaCache: "none" });

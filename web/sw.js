@@ -1,5 +1,6 @@
 // Keeps the page's files, so that once loaded the page plays with no network. Each build has
-// a cache of its own and throws the older ones away.
+// a cache of its own, filled from the server past the browser's HTTP cache (which may hold the
+// files of an older build), and throws the older ones away.
 "use strict";
 
 const cacheName = "kurenagi-@KURENAGI_BUILD@";
@@ -7,7 +8,8 @@ const files = ["./", "index.html", "page.js", "kurenagi.js", "kurenagi.wasm",
   "manifest.webmanifest", "icon.svg", "icon-192.png", "icon-512.png"];
 
 self.addEventListener("install", (event) => {
-  event.waitUntil(caches.open(cacheName).then((cache) => cache.addAll(files))
+  const fresh = files.map((file) => new Request(file, { cache: "reload" }));
+  event.waitUntil(caches.open(cacheName).then((cache) => cache.addAll(fresh))
     .then(() => self.skipWaiting()));
 });
 
