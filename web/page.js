@@ -166,9 +166,19 @@ class Run {
     }
   }
 
+  // The resumed screen up to its last line feed is laid out only once it is scrolled to, so
+  // that a long run comes back at once; the rest goes on the line the story goes on with.
   resumed() {
     if (!this.resuming) return;
-    screenArea.append(this.resuming);
+    const past = document.createElement("div");
+    past.className = "past";
+    const nodes = [...this.resuming.childNodes];
+    let last = nodes.findLastIndex((node) => node.textContent.includes("\n"));
+    if (last >= 0 && nodes[last].nodeType === Node.TEXT_NODE) {
+      nodes[last].splitText(nodes[last].textContent.lastIndexOf("\n") + 1);
+    }
+    past.append(...nodes.slice(0, last + 1));
+    screenArea.append(past, this.resuming);
     this.resuming = null;
     this.reveal(this.lately);
     document.body.dataset.resumed = String(performance.now());
@@ -230,7 +240,6 @@ class Run {
   // A line, echoed as a console echoes it, with its line feed when Enter ended it; or, for
   // null, the end of the input (Ctrl-D, as at a terminal).
   enter(entry) {
-    offerChoices("");
     if (entry === null) {
       this.inputEnded = true;
       return;
@@ -249,6 +258,7 @@ class Run {
   // fresh-run button has the focus.
   end() {
     this.resumed();
+    offerChoices("");
     document.body.dataset.state = "ended";
     ended.hidden = false;
     keysInput.disabled = true;

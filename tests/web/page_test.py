@@ -1,14 +1,18 @@
 #!/usr/bin/python3
-# The page in headless Chromium, served by a static server on this machine: every recorded
-# playthrough that can be typed shows its recorded screen, with the typed lines echoed; the
-# end of a run is told outside the story, and a fresh run starts empty.
+# The page in headless Chromium, served by a static server on this machine that lets the
+# browser cache every file for ten minutes: every recorded playthrough that can be typed shows
+# its recorded screen, with the typed lines echoed; the end of a run is told outside the
+# story, and a fresh run starts empty. With --webkit, the playthroughs in WebKitGTK (under
+# xvfb-run).
 #
-#     page_test.py SITE CASES
+#     page_test.py SITE CASES [--webkit]
 import difflib
 import functools
+import glob
 import http.server
 import pathlib
 import re
+import shutil
 import sys
 import tempfile
 import threading
@@ -16,15 +20,24 @@ import time
 
 from selenium import webdriver
 from selenium.webdriver.chrome.service import Service
+from selenium.webdriver.common.action_chains import ActionChains
 from selenium.webdriver.common.by import By
 from selenium.common.exceptions import ElementNotInteractableException
 from selenium.webdriver.common.keys import Keys
 
-site, cases = pathlib.Path(sys.argv[1]), pathlib.Path(sys.argv[2])
+# A copy of the site, which the update test deploys a new build over.
+site, cases = pathlib.Path(tempfile.mkdtemp()) / "site", pathlib.Path(sys.argv[2])
+shutil.copytree(sys.argv[1], site)
+webkit = sys.argv[3:] == ["--webkit"]
 failures = []
 
 
 def browser():
+    if webkit:
+        options = webdriver.WebKitGTKOptions()
+        options.binary_location = glob.glob("/usr/lib/*/webkit2gtk-4.1/MiniBrowser")[0]
+        options.add_argument("--automation")
+        return webdriver.WebKitGTK(executable_path="/usr/bin/WebKitWebDriver", options=options)
     options = webdriver.ChromeOptions()
     for flag in ("headless", "no-sandbox", "disable-gpu", "disable-quic", "no-first-run", "disable-sync",
                  "disable-background-networking", "disable-component-update",
@@ -113,6 +126,27 @@ def echo_and_live_region():
     check("a long pasted line is sent", settled(f"{SCREEN}.split('1.start').length", 3), 3)
 
 
+def choices():
+    return page("[...document.querySelectorAll('#choices button')].map((b) => b.textContent)")
+
+
+# The story's choices as buttons, and keys that reach the input wherever the focus is.
+def choices_and_focus():
+    fresh()
+    driver.find_element(By.ID, "next").click()
+    check("after 次へ the input keeps the focus", page(FOCUS), "keys")
+    settled(f"{SCREEN}.endsWith('選択肢を入力してください：')", True)
+    check("the title's choice, digits", (choices(), page(MODE)), (["1.start"], "numeric"))
+    driver.find_element(By.CSS_SELECTOR, "#choices button").click()
+    settled(f"{SCREEN}.endsWith('名字：')", True)
+    check("a choice sends its number", (page(SCREEN).count("選択肢を入力してください：1\n"), choices(),
+                                        page(MODE)), (1, [], "text"))
+    driver.execute_script("document.getElementById('screen').focus()")
+    ActionChains(driver).send_keys("山田 太郎", Keys.ENTER).perform()
+    check("keys typed on the story go to the input", (settled(f"{SCREEN}.endsWith('選択肢を入力してください：')",
+                                                            True), choices()), (True, ["1.はい", "2.いいえ"]))
+
+
 def audit(stage):
     violations = driver.execute_async_script(
         AXE + "; axe.run(document).then((r) => arguments[0](r.violations.map((v) => v.id)))")
@@ -139,8 +173,79 @@ def keys_focus_and_end():
         type_keys("\n58203\n\n\n")
         check("the end", (settled("document.body.dataset.state", "ended"), page(FOCUS),
                           page("document.getElementById('keys').disabled")), ("ended", "again", True))
+        check("the disabled 次へ looks so", page(f"{COLOR('next')} !== {COLOR('again')}"), True)
         check("the last line in view", settled(IN_VIEW, True), True)
         audit(f"the end, {width}px")
+
+
+def kept():
+    return page("JSON.parse(localStorage.getItem('kurenagi-keys'))")
+
+
+# A long run comes back without freezing the page; a line typed meanwhile waits behind it.
+def long_resume():
+    fresh()
+    long_run = ["\n"] + ["x\n", "\n"] * 1499 + ["x\n"]
+    driver.execute_script("localStorage.setItem('kurenagi-keys', JSON.stringify({sent: arguments[0], story: "
+                          "document.querySelector('meta[name=kurenagi-story]').content}))", long_run)
+    driver.get(url)
+    driver.find_element(By.ID, "keys").send_keys("1" + Keys.ENTER)
+    check("a line typed during a resume goes after it",
+          (settled(f"{SCREEN}.endsWith('名字：')", True), page(SCREEN).count("1.start"), kept()["sent"][-1]),
+          (True, 1501, "1\n"))
+    check("the resume let the page breathe", page("document.body.dataset.resumed > 0"), True)
+
+
+# One run per browser: a second tab takes it, the first says so and can take it back.
+def two_tabs():
+    fresh()
+    type_keys("\n1\n", end=False)
+    first = driver.current_window_handle
+    driver.switch_to.new_window("tab")
+    driver.get(url)
+    type_keys("山田 太郎\n", end=False)
+    second = settled(f"{SCREEN}.endsWith('選択肢を入力してください：')", True) and page(SCREEN)
+    driver.switch_to.window(first)
+    check("the first tab is told", settled(TAKEN, True), True)
+    driver.find_element(By.ID, "back").click()
+    check("and takes the run back as the second left it", settled(SCREEN, second), second)
+    driver.switch_to.window(driver.window_handles[1])
+    check("then the second is told", settled(TAKEN, True), True)
+    driver.close()
+    driver.switch_to.window(first)
+
+
+# Storage that is full: the player is told, and no older run stays kept.
+def full_storage():
+    fresh()
+    type_keys("\n", end=False)
+    driver.execute_script("""let i = 0; for (let size = 1 << 20; size > 0; size >>= 1) {
+                               try { for (;;) localStorage.setItem(`filler${i++}`, 'x'.repeat(size)) } catch (full) {} }""")
+    type_keys("1\n", end=False)
+    check("a failed save is said", (settled(NOTICE, True), kept()), (True, None))
+    driver.execute_script("localStorage.clear()")
+
+
+# A new build reaches the player by the second load at the latest; a run outlives a change to
+# the page, not to the story.
+def updates():
+    fresh()
+    type_keys("\n1\n", end=False)
+    before = settled(f"{SCREEN}.endsWith('名字：')", True) and page(SCREEN)
+    driver.execute_async_script("navigator.serviceWorker.ready.then(() => arguments[0]())")
+    for name, old, new in (("page.js", '"use strict";', '"use strict"; document.body.dataset.deployed = 2;'),
+                           ("sw.js", "kurenagi-", "kurenagi-new-")):
+        (site / name).write_text((site / name).read_text(encoding="utf-8").replace(old, new, 1), encoding="utf-8")
+    for _ in range(2):
+        driver.refresh()
+        settled("document.body.dataset.deployed", "2")
+    check("a new page, the same run", (page("document.body.dataset.deployed"), settled(SCREEN, before)),
+          ("2", before))
+    driver.execute_script("localStorage.setItem('kurenagi-keys', localStorage.getItem('kurenagi-keys')"
+                          ".replace(/\"story\":\"[^\"]*/, '\"story\":\"older'))")
+    driver.refresh()
+    notice = (cases / "no-input.screen").read_bytes().decode("utf-8")
+    check("a new story starts afresh, and says so", (settled(SCREEN, notice), settled(NOTICE, True)), (notice, True))
 
 
 def resume_and_offline():
@@ -176,20 +281,33 @@ def resume_and_offline():
 
 
 FOCUS = "document.activeElement.id"
+MODE = "document.getElementById('keys').inputMode"
+TAKEN = "!document.getElementById('taken').hidden && document.getElementById('keys').disabled"
+NOTICE = "!document.getElementById('notice').hidden"
+COLOR = "getComputedStyle(document.getElementById('{}')).color".format
 STATE = "document.body.dataset.state"
 IN_VIEW = """(() => { const s = document.getElementById('screen');
     return s.scrollTop + s.clientHeight >= s.scrollHeight - 2 })()"""
-AXE = (pathlib.Path(__file__).parent / "node_modules/axe-core/axe.min.js").read_text()
-quiet = type("Quiet", (http.server.SimpleHTTPRequestHandler,), {"log_message": lambda *args: None})
+AXE = "" if webkit else (pathlib.Path(__file__).parent / "node_modules/axe-core/axe.min.js").read_text()
+quiet = type("Quiet", (http.server.SimpleHTTPRequestHandler,), {
+    "log_message": lambda *args: None,
+    "end_headers": lambda self: (self.send_header("Cache-Control", "max-age=600"),
+                                 http.server.SimpleHTTPRequestHandler.end_headers(self))})
 server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), functools.partial(quiet, directory=site))
 threading.Thread(target=server.serve_forever, daemon=True).start()
 url = f"http://127.0.0.1:{server.server_port}/"
 driver = browser()
 try:
     playthroughs()
-    echo_and_live_region()
-    keys_focus_and_end()
-    resume_and_offline()
+    if not webkit:
+        echo_and_live_region()
+        choices_and_focus()
+        keys_focus_and_end()
+        long_resume()
+        two_tabs()
+        full_storage()
+        updates()
+        resume_and_offline()
 finally:
     driver.quit()
 print(f"page: {len(failures)} failed" if failures else "page: every check passed")
