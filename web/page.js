@@ -199,7 +199,8 @@ class Run {
 
   feed() {
     if (!this.waiting) return;
-    if (this.keys.length === 0 && !this.inputEnded && this.given < this.sent.length) {
+    // While (not if): a kept empty line gives no bytes, and the next one is due.
+    while (this.keys.length === 0 && !this.inputEnded && this.given < this.sent.length) {
       this.enter(this.sent[this.given++]);
     }
     if (this.keys.length === 0 && !this.inputEnded) {
