@@ -1,4 +1,4 @@
-#include "terminal/closing_terminal.hpp"
+#include "terminal/closing/closing_terminal.hpp"
 
 #include <gtest/gtest.h>
 

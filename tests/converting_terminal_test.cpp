@@ -1,9 +1,9 @@
-#include "terminal/converting_terminal.hpp"
+#include "terminal/codesets/converting_terminal.hpp"
 
 #include <gtest/gtest.h>
 
 #include "memory_terminal.hpp"
-#include "terminal/iconv_converter.hpp"
+#include "terminal/codesets/iconv_converter.hpp"
 
 namespace kurenagi::testing {
 namespace {

@@ -1,7 +1,7 @@
 // The line editor on its own: the lines it hands over for the keys typed, however the reads of
 // the terminal cut them, and never a key past the line it hands over.
 
-#include "terminal/line_editor.hpp"
+#include "terminal/line_editing/line_editor.hpp"
 
 #include <gtest/gtest.h>
 

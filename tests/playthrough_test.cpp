@@ -10,7 +10,7 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
-#include "terminal/iconv_converter.hpp"
+#include "terminal/codesets/iconv_converter.hpp"
 #endif
 
 #include "memory_terminal.hpp"

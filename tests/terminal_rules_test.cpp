@@ -4,8 +4,8 @@
 
 #include <array>
 
-#include "terminal/line_cooking.hpp"
-#include "terminal/screen_encoding.hpp"
+#include "terminal/codesets/locale_names.hpp"
+#include "terminal/windows/text_mode_input.hpp"
 
 namespace kurenagi::testing {
 namespace {

@@ -12,8 +12,8 @@
 #include <string_view>
 
 #include "memory_terminal.hpp"
-#include "terminal/converting_terminal.hpp"
-#include "terminal/iconv_converter.hpp"
+#include "terminal/codesets/converting_terminal.hpp"
+#include "terminal/codesets/iconv_converter.hpp"
 
 namespace {
 

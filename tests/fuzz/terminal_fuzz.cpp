@@ -18,10 +18,10 @@
 #include <utility>
 #include <vector>
 
-#include "terminal/iconv_converter.hpp"
-#include "terminal/line_cooking.hpp"
-#include "terminal/line_editor.hpp"
-#include "terminal/screen_encoding.hpp"
+#include "terminal/codesets/iconv_converter.hpp"
+#include "terminal/codesets/locale_names.hpp"
+#include "terminal/line_editing/line_editor.hpp"
+#include "terminal/windows/text_mode_input.hpp"
 
 namespace {
 

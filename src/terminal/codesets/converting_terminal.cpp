@@ -1,4 +1,4 @@
-#include "terminal/converting_terminal.hpp"
+#include "terminal/codesets/converting_terminal.hpp"
 
 #include "terminal/pending_input.hpp"
 

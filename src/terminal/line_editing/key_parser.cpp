@@ -1,4 +1,4 @@
-#include "terminal/key_parser.hpp"
+#include "terminal/line_editing/key_parser.hpp"
 
 #include <algorithm>
 #include <array>

@@ -1,4 +1,4 @@
-#include "terminal/posix_terminal.hpp"
+#include "terminal/posix/descriptor_terminal.hpp"
 
 #include <langinfo.h>
 #include <poll.h>
@@ -14,10 +14,10 @@
 #include <optional>
 #include <string>
 
-#include "terminal/closing_terminal.hpp"
-#include "terminal/converting_terminal.hpp"
-#include "terminal/editing_terminal.hpp"
-#include "terminal/screen_encoding.hpp"
+#include "terminal/closing/closing_terminal.hpp"
+#include "terminal/codesets/converting_terminal.hpp"
+#include "terminal/codesets/locale_names.hpp"
+#include "terminal/posix/editing_terminal.hpp"
 #include "terminal/standard_terminal.hpp"
 
 namespace kurenagi {

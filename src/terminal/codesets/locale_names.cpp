@@ -1,4 +1,4 @@
-#include "terminal/screen_encoding.hpp"
+#include "terminal/codesets/locale_names.hpp"
 
 #include <algorithm>
 #include <cctype>

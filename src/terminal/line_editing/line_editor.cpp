@@ -1,4 +1,4 @@
-#include "terminal/line_editor.hpp"
+#include "terminal/line_editing/line_editor.hpp"
 
 #include <climits>
 #include <cstdlib>

@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "terminal/line_editor.hpp"
+#include "terminal/line_editing/line_editor.hpp"
 #include "terminal/pending_input.hpp"
 #include "terminal/terminal.hpp"
 

@@ -1,4 +1,4 @@
-#include "terminal/iconv_converter.hpp"
+#include "terminal/codesets/iconv_converter.hpp"
 
 #include <algorithm>
 #include <array>

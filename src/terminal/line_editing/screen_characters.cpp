@@ -1,4 +1,4 @@
-#include "terminal/screen_characters.hpp"
+#include "terminal/line_editing/screen_characters.hpp"
 
 #include <iconv.h>
 

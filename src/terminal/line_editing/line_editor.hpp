@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
-#include "terminal/key_parser.hpp"
-#include "terminal/screen_characters.hpp"
+#include "terminal/line_editing/key_parser.hpp"
+#include "terminal/line_editing/screen_characters.hpp"
 
 namespace kurenagi {
 

@@ -4,10 +4,10 @@
 #include <array>
 #include <string>
 
-#include "terminal/closing_terminal.hpp"
-#include "terminal/line_cooking.hpp"
+#include "terminal/closing/closing_terminal.hpp"
 #include "terminal/pending_input.hpp"
 #include "terminal/standard_terminal.hpp"
+#include "terminal/windows/text_mode_input.hpp"
 
 namespace kurenagi {
 namespace {

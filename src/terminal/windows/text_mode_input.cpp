@@ -1,4 +1,4 @@
-#include "terminal/line_cooking.hpp"
+#include "terminal/windows/text_mode_input.hpp"
 
 namespace kurenagi {
 

@@ -1,4 +1,4 @@
-#include "terminal/editing_terminal.hpp"
+#include "terminal/posix/editing_terminal.hpp"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -10,8 +10,8 @@
 #include <csignal>
 #include <cstring>
 
-#include "terminal/iconv_converter.hpp"
-#include "terminal/posix_terminal.hpp"
+#include "terminal/codesets/iconv_converter.hpp"
+#include "terminal/posix/descriptor_terminal.hpp"
 #include "terminal/standard_terminal.hpp"
 
 namespace kurenagi {

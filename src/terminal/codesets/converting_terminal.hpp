@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "terminal/iconv_converter.hpp"
+#include "terminal/codesets/iconv_converter.hpp"
 #include "terminal/terminal.hpp"
 
 namespace kurenagi {
