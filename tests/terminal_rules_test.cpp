@@ -6,6 +6,7 @@
 
 #include "terminal/codesets/locale_names.hpp"
 #include "terminal/windows/text_mode_input.hpp"
+#include "terminal/windows/whole_characters.hpp"
 
 namespace kurenagi::testing {
 namespace {

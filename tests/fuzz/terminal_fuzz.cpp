@@ -22,6 +22,7 @@
 #include "terminal/codesets/locale_names.hpp"
 #include "terminal/line_editing/line_editor.hpp"
 #include "terminal/windows/text_mode_input.hpp"
+#include "terminal/windows/whole_characters.hpp"
 
 namespace {
 

@@ -1,24 +1,13 @@
 #include "terminal/posix/descriptor_terminal.hpp"
 
-#include <langinfo.h>
 #include <poll.h>
-#include <termios.h>
 
 #include <algorithm>
 #include <array>
 #include <cerrno>
-#include <clocale>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <optional>
 #include <string>
-
-#include "terminal/closing/closing_terminal.hpp"
-#include "terminal/codesets/converting_terminal.hpp"
-#include "terminal/codesets/locale_names.hpp"
-#include "terminal/posix/editing_terminal.hpp"
-#include "terminal/standard_terminal.hpp"
 
 namespace kurenagi {
 namespace {
@@ -87,100 +76,6 @@ void PosixTerminal::complain(std::string_view message) {
     const std::string_view text(line.data());
     // Nothing more can be done if even standard error is gone.
     [[maybe_unused]] const ssize_t ignored = ::write(errors_, text.data(), text.size());
-}
-
-namespace {
-
-// The codeset the C library reports for the player's locale, or null if it is not installed.
-const char* installed_codeset() {
-    return std::setlocale(LC_CTYPE, "") == nullptr ? nullptr : ::nl_langinfo(CODESET);
-}
-
-// What the player's terminal speaks, by the locale: its codeset, and the conversion to it
-// from the story's code page, none where that is code page 932 itself.
-struct Speech {
-    std::string codeset;
-    std::optional<Conversion> conversion;
-};
-
-Speech terminal_speech() {
-    const std::string_view name =
-        locale_name(std::getenv("LC_ALL"), std::getenv("LC_CTYPE"), std::getenv("LANG"));
-    const std::string codeset = terminal_codeset(name, installed_codeset());
-    if (!is_code_page_932(codeset)) {
-        for (const std::string& choice : screen_codesets(codeset)) {
-            if (auto conversion = conversion_for(choice)) {
-                return {choice, std::move(conversion)};
-            }
-        }
-    }
-    return {"CP932", std::nullopt};
-}
-
-std::unique_ptr<Terminal> spoken(Speech speech, std::unique_ptr<Terminal> device) {
-    if (!speech.conversion) {
-        return device;
-    }
-    return speak(std::move(*speech.conversion), std::move(device));
-}
-
-}  // namespace
-
-std::unique_ptr<Terminal> open_message_output() {
-    return spoken(terminal_speech(), std::make_unique<PosixTerminal>());
-}
-
-bool messages_in_japanese() {
-    return is_japanese(
-        locale_name(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG")));
-}
-
-// Pipes and files get the story's own bytes, whatever the locale, and nothing more, ever; keys
-// from a terminal are read in the locale's encoding, and edited there, wherever the story goes.
-std::unique_ptr<Terminal> open_standard_terminal() {
-#ifdef __EMSCRIPTEN__
-    // Under node the game meets only the pipes and files of its tests; emscripten's C library
-    // takes them for terminals, but cannot ask a terminal anything.
-    const bool screen = false;
-    const bool keyboard = false;
-#else
-    const bool screen = ::isatty(STDOUT_FILENO) != 0;
-    const bool keyboard = ::isatty(STDIN_FILENO) != 0;
-#endif
-    std::unique_ptr<Terminal> device = std::make_unique<PosixTerminal>();
-    if (!screen && !keyboard) {
-        return device;
-    }
-    Speech speech = terminal_speech();
-    EditingTerminal* editor = nullptr;
-    if (keyboard) {
-        if (auto editing = EditingTerminal::open(device, speech.codeset, screen)) {
-            editor = editing.get();
-            device = std::move(editing);
-        }
-    }
-    if (speech.conversion) {
-        if (!screen) {
-            speech.conversion->to_screen.reset();
-        }
-        if (!keyboard) {
-            speech.conversion->from_keyboard.reset();
-        }
-    }
-    device = spoken(std::move(speech), std::move(device));
-    Closing closing{
-        .end_the_line = screen,
-        // A terminal emulator or a desktop entry starts the game as the leader of the
-        // terminal's session; a shell starts it as one of its own.
-        .keep_the_window = screen && keyboard && ::tcgetsid(STDIN_FILENO) == ::getpid(),
-        .discard_typed_ahead = {},
-    };
-    if (editor != nullptr) {
-        closing.discard_typed_ahead = [editor] { editor->discard_typed_ahead(); };
-    } else if (keyboard) {
-        closing.discard_typed_ahead = [] { ::tcflush(STDIN_FILENO, TCIFLUSH); };
-    }
-    return closing_terminal(std::move(device), std::move(closing));
 }
 
 }  // namespace kurenagi

@@ -7,12 +7,10 @@
 
 #include <array>
 #include <cerrno>
-#include <csignal>
 #include <cstring>
 
 #include "terminal/codesets/iconv_converter.hpp"
 #include "terminal/posix/descriptor_terminal.hpp"
-#include "terminal/standard_terminal.hpp"
 
 namespace kurenagi {
 namespace {
@@ -20,77 +18,6 @@ namespace {
 // A terminal sends the bytes of one key together: an Esc that nothing follows for this long
 // was pressed alone.
 constexpr int escape_wait_ms = 100;
-
-// What the signal handlers need, set before any of them is installed. There is one keyboard.
-struct Taken {
-    int fd = -1;
-    termios own{};     // the terminal's mode before the game
-    termios edited{};  // the mode while the editor has it
-};
-Taken taken;
-std::array<int, 2> wake{-1, -1};  // a handler's note to the editor's wait
-volatile std::sig_atomic_t resized = 0;
-volatile std::sig_atomic_t continued = 0;
-
-// Signals whose default ends the game: the terminal is given back first.
-constexpr std::array ending_signals = {SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGPIPE, SIGABRT};
-
-void note(volatile std::sig_atomic_t& flag) {
-    const int saved = errno;
-    flag = 1;
-    [[maybe_unused]] const ssize_t ignored = ::write(wake[1], "!", 1);
-    errno = saved;
-}
-
-extern "C" void on_end(int signal) {
-    give_the_terminal_back();
-    static_cast<void>(std::signal(signal, SIG_DFL));
-    static_cast<void>(
-        std::raise(signal));  // delivered, and ends the game, once this handler returns
-}
-
-void handle(int signal, void (*handler)(int));
-
-// Ctrl-Z: the shell gets the terminal back as it was, and the game stops as it would have;
-// after `fg` the editor takes the terminal again and draws its line anew.
-extern "C" void on_stop(int signal) {
-    const int saved = errno;
-    give_the_terminal_back();
-    static_cast<void>(std::signal(signal, SIG_DFL));
-    sigset_t stop{};
-    sigemptyset(&stop);
-    sigaddset(&stop, signal);
-    static_cast<void>(std::raise(signal));
-    sigprocmask(SIG_UNBLOCK, &stop, nullptr);  // stops here until the game goes on
-    handle(signal, on_stop);
-    ::tcsetattr(taken.fd, TCSANOW, &taken.edited);
-    errno = saved;
-    note(continued);
-}
-
-extern "C" void on_resize(int /*signal*/) { note(resized); }
-
-void handle(int signal, void (*handler)(int)) {
-    struct sigaction action {};
-    action.sa_handler = handler;
-    sigemptyset(&action.sa_mask);
-    sigaction(signal, &action, nullptr);
-}
-
-// Only signals the game was started with at their defaults: an ignored one (nohup) stays so.
-void handle_if_default(int signal, void (*handler)(int)) {
-    struct sigaction now {};
-    if (sigaction(signal, nullptr, &now) == 0 && now.sa_handler == SIG_DFL) {
-        handle(signal, handler);
-    }
-}
-
-void release_if(int signal, void (*handler)(int)) {
-    struct sigaction now {};
-    if (sigaction(signal, nullptr, &now) == 0 && now.sa_handler == handler) {
-        handle(signal, SIG_DFL);
-    }
-}
 
 // The codesets with shift states (ISO-2022-JP and its kin) spell characters with escape
 // sequences.
@@ -114,12 +41,6 @@ int echo_descriptor(bool& opened) {
 
 }  // namespace
 
-void give_the_terminal_back() {
-    if (taken.fd != -1) {
-        ::tcsetattr(taken.fd, TCSANOW, &taken.own);
-    }
-}
-
 std::unique_ptr<EditingTerminal> EditingTerminal::open(std::unique_ptr<Terminal>& device,
                                                        const std::string& codeset,
                                                        bool story_on_screen) {
@@ -129,70 +50,36 @@ std::unique_ptr<EditingTerminal> EditingTerminal::open(std::unique_ptr<Terminal>
         return nullptr;
     }
     auto characters = ScreenCharacters::open(codeset);
-    if (!characters || ::pipe2(wake.data(), O_CLOEXEC | O_NONBLOCK) != 0) {
+    if (!characters) {
+        return nullptr;
+    }
+    auto taken = KeyboardMode::take(STDIN_FILENO, mode);
+    if (!taken) {
         return nullptr;
     }
     return std::unique_ptr<EditingTerminal>(
-        new EditingTerminal(std::move(device), std::move(characters), mode, story_on_screen));
+        new EditingTerminal(std::move(device), std::move(characters), std::move(taken),
+                            (mode.c_lflag & ECHO) != 0, story_on_screen));
 }
 
 EditingTerminal::EditingTerminal(std::unique_ptr<Terminal> device,
-                                 std::unique_ptr<ScreenCharacters> characters, const termios& mode,
+                                 std::unique_ptr<ScreenCharacters> characters,
+                                 std::unique_ptr<KeyboardMode> mode, bool echo,
                                  bool story_on_screen)
     : device_(std::move(device)),
       characters_(std::move(characters)),
-      editor_(*characters_, (mode.c_lflag & ECHO) != 0),
+      mode_(std::move(mode)),
+      editor_(*characters_, echo),
       story_on_screen_(story_on_screen),
-      echo_fd_(echo_descriptor(own_echo_fd_)) {
-    echo_ = std::make_unique<PosixTerminal>(STDIN_FILENO, echo_fd_);
-    taken.fd = STDIN_FILENO;
-    taken.own = mode;
-    taken.edited = mode;
-    taken.edited.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO | ECHONL);
-    taken.edited.c_cc[VMIN] = 1;
-    taken.edited.c_cc[VTIME] = 0;
-    for (const int signal : ending_signals) {
-        handle_if_default(signal, on_end);
-    }
-    handle_if_default(SIGTSTP, on_stop);
-    handle_if_default(SIGWINCH, on_resize);
-    take_cooked_keys();
-    ::tcsetattr(STDIN_FILENO, TCSANOW, &taken.edited);
+      echo_fd_(echo_descriptor(own_echo_fd_)),
+      echo_(std::make_unique<PosixTerminal>(STDIN_FILENO, echo_fd_)),
+      typed_(mode_->typed_before()) {
     editor_.set_columns(columns());
 }
 
 EditingTerminal::~EditingTerminal() {
-    give_the_terminal_back();
-    for (const int signal : ending_signals) {
-        release_if(signal, on_end);
-    }
-    release_if(SIGTSTP, on_stop);
-    release_if(SIGWINCH, on_resize);
-    taken.fd = -1;
-    for (int& fd : wake) {
-        ::close(fd);
-        fd = -1;
-    }
     if (own_echo_fd_) {
         ::close(echo_fd_);
-    }
-}
-
-// Keys typed before the game took the terminal, which it has cooked already: whole lines, and
-// the Ctrl-D that handed over a line or ended the input, which the terminal keeps as no byte.
-void EditingTerminal::take_cooked_keys() {
-    pollfd ready{.fd = STDIN_FILENO, .events = POLLIN, .revents = 0};
-    std::array<char, 4096> keys{};
-    while (::poll(&ready, 1, 0) == 1 && (ready.revents & POLLIN) != 0) {
-        const ssize_t got = ::read(STDIN_FILENO, keys.data(), keys.size());
-        if (got <= 0) {
-            typed_ += got == 0 ? "\x04" : "";  // a terminal that hung up reads as ended again
-            return;
-        }
-        typed_.append(keys.data(), static_cast<std::size_t>(got));
-        if (keys.at(static_cast<std::size_t>(got) - 1) != '\n') {
-            typed_ += '\x04';
-        }
     }
 }
 
@@ -239,7 +126,7 @@ std::string EditingTerminal::next_line() {
 // keyboard is gone.
 bool EditingTerminal::more_keys() {
     std::array<pollfd, 2> ready{{{.fd = STDIN_FILENO, .events = POLLIN, .revents = 0},
-                                 {.fd = wake[0], .events = POLLIN, .revents = 0}}};
+                                 {.fd = mode_->wake_descriptor(), .events = POLLIN, .revents = 0}}};
     const int got =
         ::poll(ready.data(), ready.size(), editor_.after_escape() ? escape_wait_ms : -1);
     if (got == -1 && errno != EINTR) {
@@ -249,15 +136,11 @@ bool EditingTerminal::more_keys() {
         editor_.forget_escape();
     }
     if (ready[1].revents != 0) {
-        std::array<char, 64> notes{};
-        while (::read(wake[0], notes.data(), notes.size()) > 0) {
-        }
-        if (resized != 0) {
-            resized = 0;
+        const auto notes = mode_->take_notes();
+        if (notes.resized) {
             show(editor_.resize(columns()));
         }
-        if (continued != 0) {
-            continued = 0;
+        if (notes.continued) {
             show(editor_.redraw());
         }
     }

@@ -7,6 +7,7 @@
 
 #include "terminal/line_editing/line_editor.hpp"
 #include "terminal/pending_input.hpp"
+#include "terminal/posix/keyboard_mode.hpp"
 #include "terminal/terminal.hpp"
 
 namespace kurenagi {
@@ -14,9 +15,8 @@ namespace kurenagi {
 // A keyboard that is a terminal in its cooked mode, edited as a console edits it: the
 // terminal is put in non-canonical mode without echo for the run (its signal keys kept), and
 // the line editor echoes and edits each line until Enter hands it over, whole, as the
-// terminal would have. Keys typed ahead wait, in order, for the story to ask for them. The
-// terminal gets its own mode back at the end, on a signal that ends the game, and while the
-// game is stopped; after `fg` the line being typed is drawn again.
+// terminal would have. Keys typed ahead wait, in order, for the story to ask for them. After
+// `fg` and after a resize the line being typed is drawn again.
 class EditingTerminal : public Terminal {
 public:
     // Null where the keyboard is no terminal in its canonical mode, or speaks a codeset with
@@ -39,9 +39,8 @@ public:
 
 private:
     EditingTerminal(std::unique_ptr<Terminal> device, std::unique_ptr<ScreenCharacters> characters,
-                    const termios& mode, bool story_on_screen);
+                    std::unique_ptr<KeyboardMode> mode, bool echo, bool story_on_screen);
 
-    void take_cooked_keys();
     std::string next_line();
     bool more_keys();
     void show(const std::string& echo);
@@ -49,6 +48,7 @@ private:
 
     std::unique_ptr<Terminal> device_;
     std::unique_ptr<ScreenCharacters> characters_;
+    std::unique_ptr<KeyboardMode> mode_;
     LineEditor editor_;
     bool story_on_screen_;
     int echo_fd_;       // where the line is echoed: the keyboard's own terminal

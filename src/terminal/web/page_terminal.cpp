@@ -1,15 +1,13 @@
+#include "terminal/web/page_terminal.hpp"
+
 #include <emscripten.h>
 
 #include <algorithm>
 #include <climits>
 
-#include "terminal/standard_terminal.hpp"
-
 namespace kurenagi {
 namespace {
 
-// The page's side of the console (web/page.js). It decodes code page 932 for the screen and
-// encodes what the player types; a read waits for the player without holding up the page.
 // NOLINTBEGIN: emscripten's glue between C++ and the page's JavaScript
 EM_ASYNC_JS(int, page_keys, (char* buffer, int size), {
     const keys = await Module.page.keys(size);
@@ -46,13 +44,6 @@ public:
 
 }  // namespace
 
-std::unique_ptr<Terminal> open_standard_terminal() { return std::make_unique<WebTerminal>(); }
-
-// The page starts the game with no arguments: nothing ever asks for a message.
-std::unique_ptr<Terminal> open_message_output() { return open_standard_terminal(); }
-
-bool messages_in_japanese() { return true; }
-
-void give_the_terminal_back() {}
+std::unique_ptr<Terminal> open_page_terminal() { return std::make_unique<WebTerminal>(); }
 
 }  // namespace kurenagi

@@ -1,13 +1,14 @@
+#include "terminal/windows/handle_terminal.hpp"
+
 #include <windows.h>
 
 #include <algorithm>
 #include <array>
 #include <string>
 
-#include "terminal/closing/closing_terminal.hpp"
 #include "terminal/pending_input.hpp"
-#include "terminal/standard_terminal.hpp"
 #include "terminal/windows/text_mode_input.hpp"
+#include "terminal/windows/whole_characters.hpp"
 
 namespace kurenagi {
 namespace {
@@ -28,11 +29,6 @@ std::string describe(DWORD error) {
 
 [[noreturn]] void fail(const char* what) {
     throw TerminalFailed(std::string(what) + ": " + describe(GetLastError()));
-}
-
-bool is_console(HANDLE handle) {
-    DWORD mode = 0;
-    return GetConsoleMode(handle, &mode) != FALSE;
 }
 
 const wchar_t* wide(const std::u16string& text) {
@@ -59,10 +55,6 @@ std::string to_code_page_932(std::u16string_view typed) {
     return bytes;
 }
 
-// Standard input and output of a Windows program. A console is spoken to in Unicode, so the
-// story reads right whatever code page the console is set to; pipes and files get the raw
-// code page 932 bytes, with no CR added on the way out. Either way the keys are cooked as
-// the C runtime's text mode cooks them.
 class WindowsTerminal : public Terminal {
 public:
     WindowsTerminal(bool console_in, bool console_out)
@@ -184,38 +176,8 @@ private:
 
 }  // namespace
 
-// A console gets Unicode; a pipe or a file gets code page 932, the code page of Japanese
-// Windows.
-std::unique_ptr<Terminal> open_message_output() {
-    return std::make_unique<WindowsTerminal>(false, is_console(GetStdHandle(STD_OUTPUT_HANDLE)));
-}
-
-// A console's mode is never changed.
-void give_the_terminal_back() {}
-
-bool messages_in_japanese() { return PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_JAPANESE; }
-
-// Pipes and files get the story's own bytes and nothing more, ever.
-std::unique_ptr<Terminal> open_standard_terminal() {
-    HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
-    const bool keyboard = is_console(input);
-    const bool screen = is_console(GetStdHandle(STD_OUTPUT_HANDLE));
-    auto terminal = std::make_unique<WindowsTerminal>(keyboard, screen);
-    if (!keyboard && !screen) {
-        return terminal;
-    }
-    // Explorer starts the game in a console of its own; a shell shares its console with it.
-    std::array<DWORD, 2> attached{};
-    const bool alone = GetConsoleProcessList(attached.data(), attached.size()) == 1;
-    Closing closing{
-        .end_the_line = screen,
-        .keep_the_window = screen && keyboard && alone,
-        .discard_typed_ahead = {},
-    };
-    if (keyboard) {
-        closing.discard_typed_ahead = [input] { FlushConsoleInputBuffer(input); };
-    }
-    return closing_terminal(std::move(terminal), std::move(closing));
+std::unique_ptr<Terminal> open_standard_handles(bool console_in, bool console_out) {
+    return std::make_unique<WindowsTerminal>(console_in, console_out);
 }
 
 }  // namespace kurenagi
