@@ -1,16 +1,20 @@
-// The terminal layer's rules that need no device: on every platform alike.
+// The terminal layer's rules that need no device: the Windows console's reading on every
+// platform alike, and the locale names of POSIX systems.
 
 #include <gtest/gtest.h>
 
 #include <array>
 
+#ifndef _WIN32
 #include "terminal/codesets/locale_names.hpp"
+#endif
 #include "terminal/windows/text_mode_input.hpp"
 #include "terminal/windows/whole_characters.hpp"
 
 namespace kurenagi::testing {
 namespace {
 
+#ifndef _WIN32
 TEST(ScreenEncoding, CodesetForEveryKindOfLocale) {
     struct Case {
         std::array<const char*, 3> variables;  // LC_ALL, LC_CTYPE, LANG
@@ -56,6 +60,8 @@ TEST(ScreenEncoding, EucJpScreensTryMicrosoftsVariantFirstAndUtf8Last) {
     EXPECT_EQ(screen_codesets("EUC-JP"), (Codesets{"EUC-JP-MS", "EUC-JP", "UTF-8"}));
     EXPECT_EQ(screen_codesets("ISO-2022-JP"), (Codesets{"ISO-2022-JP", "UTF-8"}));
 }
+
+#endif
 
 TEST(LineCooking, CrLfIsOneLineFeedAndCtrlZEndsAConsole) {
     struct Case {
