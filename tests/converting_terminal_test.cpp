@@ -15,7 +15,8 @@ struct Device {
     explicit Device(std::string keys, const std::string& codeset = "UTF-8",
                     MemoryTerminal::Delivery delivery = MemoryTerminal::Delivery::by_line)
         : memory(std::move(keys), delivery) {
-        terminal = speak(conversion_for(codeset).value(), std::make_unique<Borrowed>(memory));
+        terminal = converting_terminal(conversion_for(codeset).value(),
+                                       std::make_unique<Borrowed>(memory));
     }
     // Everything the converting terminal hands the console, read in small pieces.
     [[nodiscard]] std::string typed() const {

@@ -63,7 +63,7 @@ TEST(ScreenEncoding, EucJpScreensTryMicrosoftsVariantFirstAndUtf8Last) {
 
 #endif
 
-TEST(LineCooking, CrLfIsOneLineFeedAndCtrlZEndsAConsole) {
+TEST(TextModeInput, CrLfIsOneLineFeedAndCtrlZEndsAConsole) {
     struct Case {
         bool console;
         std::vector<std::string> pieces;
@@ -80,18 +80,18 @@ TEST(LineCooking, CrLfIsOneLineFeedAndCtrlZEndsAConsole) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.keys);
-        LineCooker cooker(c.console);
+        TextModeInput input(c.console);
         std::string keys;
         for (const auto& piece : c.pieces) {
-            keys += cooker.cook(piece);
+            keys += input.take(piece);
         }
-        keys += cooker.finish();
+        keys += input.finish();
         EXPECT_EQ(keys, c.keys);
-        EXPECT_EQ(cooker.ended(), c.ended);
+        EXPECT_EQ(input.ended(), c.ended);
     }
 }
 
-TEST(LineCooking, CharactersAreKeptWholeAcrossPieces) {
+TEST(TextModeInput, CharactersAreKeptWholeAcrossPieces) {
     const std::string yama = "山";  // 0x8E 0x52: a lead byte, then a trail byte
     const std::string lead = yama.substr(0, 1);
     // Half-width kana and bytes that begin no character stand alone; so do the bytes just
@@ -113,7 +113,7 @@ TEST(LineCooking, CharactersAreKeptWholeAcrossPieces) {
 
 // A character outside the Basic Multilingual Plane typed at a Windows console once cost two
 // "?", and so two of a name's nine bytes.
-TEST(LineCooking, SurrogatePairIsOneRefusal) {
+TEST(TextModeInput, SurrogatePairIsOneRefusal) {
     const std::vector<std::pair<std::u16string, std::u16string>> cases = {
         {u"a\xD83D\xDE00"
          u"b",

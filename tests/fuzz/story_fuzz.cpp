@@ -61,9 +61,10 @@ std::string screen(const std::string& keys, MemoryTerminal::Delivery delivery,
         std::unique_ptr<Terminal> terminal = std::make_unique<EndWatcher>(memory);
         if (codeset != nullptr) {
             using kurenagi::IconvConverter;
-            terminal = kurenagi::speak({.to_screen = IconvConverter::open(codeset, "CP932"),
-                                        .from_keyboard = IconvConverter::open("CP932", codeset)},
-                                       std::move(terminal));
+            terminal = kurenagi::converting_terminal(
+                {.to_screen = IconvConverter::open(codeset, "CP932"),
+                 .from_keyboard = IconvConverter::open("CP932", codeset)},
+                std::move(terminal));
         }
         if (kurenagi::play(*terminal) != 0) {
             std::abort();  // memory never fails to take what the story writes

@@ -1,8 +1,8 @@
-// The terminal layer on arbitrary bytes: line cooking and a stateless conversion either way between
-// code page 932 and a screen's codeset give the same bytes however the pieces fall, as the reads
-// and writes that carry keys and screens cut them; what a conversion hands the story is whole code
-// page 932 characters; the line editor hands over the lines a small model of its keys gives,
-// never reading a key past them, and leaves the screen as drawing the line afresh would,
+// The terminal layer on arbitrary bytes: the text mode's reading and a stateless conversion either
+// way between code page 932 and a screen's codeset give the same bytes however the pieces fall, as
+// the reads and writes that carry keys and screens cut them; what a conversion hands the story is
+// whole code page 932 characters; the line editor hands over the lines a small model of its keys
+// gives, never reading a key past them, and leaves the screen as drawing the line afresh would,
 // however its keys come; and the reading of locale names and codesets takes any name
 // without fault.
 
@@ -44,14 +44,14 @@ void in_pieces_of(FuzzedDataProvider& provider, std::string_view bytes, std::siz
     }
 }
 
-void cook(FuzzedDataProvider& provider) {
+void read_in_text_mode(FuzzedDataProvider& provider) {
     const bool console = provider.ConsumeBool();
     const std::string keys = provider.ConsumeRandomLengthString();
-    kurenagi::LineCooker whole(console);
-    const std::string at_once = whole.cook(keys) + whole.finish();
-    kurenagi::LineCooker cut(console);
+    kurenagi::TextModeInput whole(console);
+    const std::string at_once = whole.take(keys) + whole.finish();
+    kurenagi::TextModeInput cut(console);
     std::string in_pieces;
-    in_pieces_of(provider, keys, 8, [&](std::string_view piece) { in_pieces += cut.cook(piece); });
+    in_pieces_of(provider, keys, 8, [&](std::string_view piece) { in_pieces += cut.take(piece); });
     in_pieces += cut.finish();
     require(in_pieces == at_once && cut.ended() == whole.ended());
     require(whole.ended() == (console && keys.find('\x1A') != std::string::npos));
@@ -301,7 +301,7 @@ void name_the_screen(FuzzedDataProvider& provider) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     FuzzedDataProvider provider(data, size);
-    constexpr std::array cases = {cook, convert, edit, name_the_screen};
+    constexpr std::array cases = {read_in_text_mode, convert, edit, name_the_screen};
     cases.at(provider.ConsumeIntegralInRange<std::size_t>(0, cases.size() - 1))(provider);
     return 0;
 }

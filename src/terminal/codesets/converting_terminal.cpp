@@ -109,7 +109,8 @@ std::optional<Conversion> conversion_for(const std::string& codeset) {
     return conversion;
 }
 
-std::unique_ptr<Terminal> speak(Conversion conversion, std::unique_ptr<Terminal> device) {
+std::unique_ptr<Terminal> converting_terminal(Conversion conversion,
+                                              std::unique_ptr<Terminal> device) {
     return std::make_unique<ConvertingTerminal>(std::move(device), std::move(conversion.to_screen),
                                                 std::move(conversion.from_keyboard));
 }

@@ -24,6 +24,7 @@ std::optional<Conversion> conversion_for(const std::string& codeset);
 // Puts a device behind a code page 932 console: what the story writes is converted on its
 // way out, and what the player types is converted to code page 932 before any read sees it,
 // so that a word's length is counted as the story counts it. Owns the device.
-std::unique_ptr<Terminal> speak(Conversion conversion, std::unique_ptr<Terminal> device);
+std::unique_ptr<Terminal> converting_terminal(Conversion conversion,
+                                              std::unique_ptr<Terminal> device);
 
 }  // namespace kurenagi

@@ -31,7 +31,7 @@ void wait_for(int fd, short events, const char* what) {
 
 }  // namespace
 
-std::size_t PosixTerminal::read(std::span<char> buffer) {
+std::size_t DescriptorTerminal::read(std::span<char> buffer) {
     static constexpr const char* cannot = "cannot read standard input";
     while (!hung_up_) {
         const ssize_t got = ::read(input_, buffer.data(), buffer.size());
@@ -49,7 +49,7 @@ std::size_t PosixTerminal::read(std::span<char> buffer) {
     return 0;
 }
 
-void PosixTerminal::write(std::string_view bytes) {
+void DescriptorTerminal::write(std::string_view bytes) {
     static constexpr const char* cannot = "cannot write to standard output";
     while (!bytes.empty() && !(hung_up_ && screen_)) {
         const ssize_t put = ::write(output_, bytes.data(), bytes.size());
@@ -68,7 +68,7 @@ void PosixTerminal::write(std::string_view bytes) {
 // A complaint is one short line, put together in place and written with one call, so that it
 // reaches standard error in one piece. snprintf is also the game's one call that the C
 // library's fortification checks, and packagers' hardening checks look for one.
-void PosixTerminal::complain(std::string_view message) {
+void DescriptorTerminal::complain(std::string_view message) {
     std::array<char, 512> line{};
     // A message too long for the line is cut short; nothing else can go wrong here.
     static_cast<void>(std::snprintf(line.data(), line.size(), "kurenagi: %.*s\n",

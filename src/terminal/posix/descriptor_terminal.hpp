@@ -10,10 +10,10 @@ namespace kurenagi {
 // non-blocking by whoever started the game is waited on, never taken for the end of the
 // input or for a screen that is gone. A terminal that hangs up ends the input, and takes
 // nothing more: nobody is left to read it.
-class PosixTerminal : public Terminal {
+class DescriptorTerminal : public Terminal {
 public:
-    explicit PosixTerminal(int input = STDIN_FILENO, int output = STDOUT_FILENO,
-                           int errors = STDERR_FILENO)
+    explicit DescriptorTerminal(int input = STDIN_FILENO, int output = STDOUT_FILENO,
+                                int errors = STDERR_FILENO)
         : input_(input), output_(output), errors_(errors), screen_(::isatty(output) != 0) {}
 
     std::size_t read(std::span<char> buffer) override;

@@ -72,7 +72,7 @@ EditingTerminal::EditingTerminal(std::unique_ptr<Terminal> device,
       editor_(*characters_, echo),
       story_on_screen_(story_on_screen),
       echo_fd_(echo_descriptor(own_echo_fd_)),
-      echo_(std::make_unique<PosixTerminal>(STDIN_FILENO, echo_fd_)),
+      echo_(std::make_unique<DescriptorTerminal>(STDIN_FILENO, echo_fd_)),
       typed_(mode_->typed_before()) {
     editor_.set_columns(columns());
 }

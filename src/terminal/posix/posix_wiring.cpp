@@ -29,12 +29,12 @@ const char* installed_codeset() {
 
 // What the player's terminal speaks, by the locale: its codeset, and the conversion to it
 // from the story's code page, none where that is code page 932 itself.
-struct Speech {
+struct LocaleConversion {
     std::string codeset;
     std::optional<Conversion> conversion;
 };
 
-Speech terminal_speech() {
+LocaleConversion locale_conversion() {
     const std::string_view name =
         locale_name(std::getenv("LC_ALL"), std::getenv("LC_CTYPE"), std::getenv("LANG"));
     const std::string codeset = terminal_codeset(name, installed_codeset());
@@ -48,17 +48,17 @@ Speech terminal_speech() {
     return {"CP932", std::nullopt};
 }
 
-std::unique_ptr<Terminal> spoken(Speech speech, std::unique_ptr<Terminal> device) {
-    if (!speech.conversion) {
+std::unique_ptr<Terminal> converted(LocaleConversion locale, std::unique_ptr<Terminal> device) {
+    if (!locale.conversion) {
         return device;
     }
-    return speak(std::move(*speech.conversion), std::move(device));
+    return converting_terminal(std::move(*locale.conversion), std::move(device));
 }
 
 }  // namespace
 
 std::unique_ptr<Terminal> open_message_output() {
-    return spoken(terminal_speech(), std::make_unique<PosixTerminal>());
+    return converted(locale_conversion(), std::make_unique<DescriptorTerminal>());
 }
 
 bool messages_in_japanese() {
@@ -78,27 +78,27 @@ std::unique_ptr<Terminal> open_standard_terminal() {
     const bool screen = ::isatty(STDOUT_FILENO) != 0;
     const bool keyboard = ::isatty(STDIN_FILENO) != 0;
 #endif
-    std::unique_ptr<Terminal> device = std::make_unique<PosixTerminal>();
+    std::unique_ptr<Terminal> device = std::make_unique<DescriptorTerminal>();
     if (!screen && !keyboard) {
         return device;
     }
-    Speech speech = terminal_speech();
+    LocaleConversion locale = locale_conversion();
     EditingTerminal* editor = nullptr;
     if (keyboard) {
-        if (auto editing = EditingTerminal::open(device, speech.codeset, screen)) {
+        if (auto editing = EditingTerminal::open(device, locale.codeset, screen)) {
             editor = editing.get();
             device = std::move(editing);
         }
     }
-    if (speech.conversion) {
+    if (locale.conversion) {
         if (!screen) {
-            speech.conversion->to_screen.reset();
+            locale.conversion->to_screen.reset();
         }
         if (!keyboard) {
-            speech.conversion->from_keyboard.reset();
+            locale.conversion->from_keyboard.reset();
         }
     }
-    device = spoken(std::move(speech), std::move(device));
+    device = converted(std::move(locale), std::move(device));
     Closing closing{
         .end_the_line = screen,
         // A terminal emulator or a desktop entry starts the game as the leader of the

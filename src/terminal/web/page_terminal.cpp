@@ -23,13 +23,13 @@ EM_JS(void, page_ended, (), { Module.page.ended(); });
 
 int clamped(std::size_t size) { return static_cast<int>(std::min<std::size_t>(size, INT_MAX)); }
 
-class WebTerminal : public Terminal {
+class PageTerminal : public Terminal {
 public:
-    WebTerminal() = default;
+    PageTerminal() = default;
     // The terminal closes when the run is over: the page says so and offers a fresh run.
-    ~WebTerminal() override { page_ended(); }
-    WebTerminal(const WebTerminal&) = delete;
-    WebTerminal& operator=(const WebTerminal&) = delete;
+    ~PageTerminal() override { page_ended(); }
+    PageTerminal(const PageTerminal&) = delete;
+    PageTerminal& operator=(const PageTerminal&) = delete;
 
     std::size_t read(std::span<char> buffer) override {
         return static_cast<std::size_t>(page_keys(buffer.data(), clamped(buffer.size())));
@@ -44,6 +44,6 @@ public:
 
 }  // namespace
 
-std::unique_ptr<Terminal> open_page_terminal() { return std::make_unique<WebTerminal>(); }
+std::unique_ptr<Terminal> open_page_terminal() { return std::make_unique<PageTerminal>(); }
 
 }  // namespace kurenagi

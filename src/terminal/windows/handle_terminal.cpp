@@ -55,10 +55,10 @@ std::string to_code_page_932(std::u16string_view typed) {
     return bytes;
 }
 
-class WindowsTerminal : public Terminal {
+class HandleTerminal : public Terminal {
 public:
-    WindowsTerminal(bool console_in, bool console_out)
-        : console_in_(console_in), console_out_(console_out), cooker_(console_in) {}
+    HandleTerminal(bool console_in, bool console_out)
+        : console_in_(console_in), console_out_(console_out), text_mode_(console_in) {}
 
     std::size_t read(std::span<char> buffer) override {
         while (pending_.empty()) {
@@ -69,10 +69,10 @@ public:
                 return 0;
             }
             const std::string piece = console_in_ ? read_console() : read_file();
-            std::string keys = cooker_.cook(piece);
-            ended_ = piece.empty() || cooker_.ended();
+            std::string keys = text_mode_.take(piece);
+            ended_ = piece.empty() || text_mode_.ended();
             if (ended_) {
-                keys += cooker_.finish();
+                keys += text_mode_.finish();
             }
             pending_.add(keys);
         }
@@ -166,7 +166,7 @@ private:
     HANDLE output_ = GetStdHandle(STD_OUTPUT_HANDLE);
     bool console_in_;
     bool console_out_;
-    LineCooker cooker_;
+    TextModeInput text_mode_;
     PendingInput pending_;
     std::string unwritten_;
     std::u16string unread_;
@@ -177,7 +177,7 @@ private:
 }  // namespace
 
 std::unique_ptr<Terminal> open_standard_handles(bool console_in, bool console_out) {
-    return std::make_unique<WindowsTerminal>(console_in, console_out);
+    return std::make_unique<HandleTerminal>(console_in, console_out);
 }
 
 }  // namespace kurenagi

@@ -2,7 +2,7 @@
 
 namespace kurenagi {
 
-std::string LineCooker::cook(std::string_view piece) {
+std::string TextModeInput::take(std::string_view piece) {
     std::string keys;
     for (const char key : piece) {
         if (ended_) {
@@ -20,6 +20,6 @@ std::string LineCooker::cook(std::string_view piece) {
     return keys;
 }
 
-std::string LineCooker::finish() const { return held_cr_ ? "\r" : ""; }
+std::string TextModeInput::finish() const { return held_cr_ ? "\r" : ""; }
 
 }  // namespace kurenagi
