@@ -1,9 +1,12 @@
 // The line editor on its own: the lines it hands over for the keys typed, however the reads of
-// the terminal cut them, and never a key past the line it hands over.
+// the terminal cut them, and never a key past the line it hands over; and what the screen shows
+// as it echoes them.
 
 #include "terminal/line_editing/line_editor.hpp"
 
 #include <gtest/gtest.h>
+
+#include "screen_model.hpp"
 
 namespace kurenagi::testing {
 namespace {
@@ -56,6 +59,8 @@ TEST(LineEditor, HandsOverTheLineAsEdited) {
         {"a\nb\004\004\004c\n",
          {"a\n", "b", "<end>", "<end>", "c\n"}},  // Ctrl-D hands over, or ends
         {"\x1b[1\n", {"\n"}},                     // a sequence cut short by Enter
+        {"a\x1b[2@b\n", {"ab\n"}},                // '@' ends a sequence too
+        {"c\x1b[1~b\x1b[7~a\x1b[4~d\x1b[H\x1b[8~e\n", {"abcde\n"}},  // Home and End, rxvt's too
         {std::string(5000, 'a') + "\n", {std::string(LineEditor::longest_line, 'a') + "\n"}},
         {std::string(LineEditor::longest_line, 'a') + "\x7f\x7f" + "bc\n",
          {std::string(LineEditor::longest_line - 2, 'a') + "bc\n"}},  // room again once erased
@@ -72,36 +77,92 @@ TEST(LineEditor, HandsOverTheLineAsEdited) {
     }
 }
 
-// A narrower screen: the line is laid out again, so Home then goes up all of its rows.
+// What the screen shows, and where the cursor stands, once the story wrote `story` and the
+// player typed `keys` on a screen `width` columns wide.
+TEST(LineEditor, ScreenShowsTheLineAsEdited) {
+    struct Case {
+        int width;
+        std::string story;
+        std::string keys;
+        std::vector<std::string> rows;
+        std::pair<int, int> cursor;
+    };
+    const std::string name = utf8(u8"名字：");  // six columns
+    const auto with_name = [&](std::u8string_view text) { return name + utf8(text); };
+    const std::vector<Case> cases = {
+        {20, name, utf8(u8"山田\x1b[D川"), {with_name(u8"山川田")}, {0, 10}},
+        {20, name, utf8(u8"山田\x7f"), {with_name(u8"山")}, {0, 8}},
+        {10, name, utf8(u8"あいう"), {with_name(u8"あい"), utf8(u8"う")}, {1, 2}},
+        // A wide character that does not fit in the last column starts the next row.
+        {9, name, utf8(u8"あい"), {with_name(u8"あ"), utf8(u8"い")}, {1, 2}},
+        {9, name, utf8(u8"あい\x1b[H\x1b[3~"), {with_name(u8"い")}, {0, 6}},
+        {10, name, utf8(u8"あいうa\x1b[H\x1b[3~"), {with_name(u8"いう"), "a"}, {0, 6}},
+        {10, name, utf8(u8"あいうえ\x1b[H\x1b[F"), {with_name(u8"あい"), utf8(u8"うえ")}, {1, 4}},
+        {10, name, utf8(u8"あいうえ\x15"), {name}, {0, 6}},
+        // A line that ends at the margin: the wrap is still to come, also after moving back.
+        {10, name, utf8(u8"あい\x1b[D\x1b[F"), {with_name(u8"あい")}, {0, 10}},
+        {10, name, utf8(u8"あいう\x7fえ"), {with_name(u8"あい"), utf8(u8"え")}, {1, 2}},
+        // A Tab reaches the next tab stop, or the end of the row; a mark after it keeps it blank.
+        {20, "ab", "\tx", {"ab      x"}, {0, 9}},
+        {10, "abcdefghi", "\tx", {"abcdefghi", "x"}, {1, 1}},
+        {20, "ab", utf8(u8"\t\u0301x"), {utf8(u8"ab      \u0301x")}, {0, 9}},
+        {20, name, "\xff", {name + "?"}, {0, 7}},  // a broken byte shows as what it becomes
+        {20, name, utf8(u8"e\u0301"), {with_name(u8"e\u0301")}, {0, 7}},
+        {20, name, utf8(u8"山\n"), {with_name(u8"山")}, {1, 0}},
+        // Ctrl-D hands "ab" over: it is the story's now, and Backspace cannot take it back.
+        {20, name, "ab\004cd\177\177\177", {name + "ab"}, {0, 8}},
+    };
+    const auto characters = ScreenCharacters::open("UTF-8");
+    for (const auto& c : cases) {
+        for (const std::size_t piece : {c.keys.size(), std::size_t{1}, std::size_t{3}}) {
+            SCOPED_TRACE(c.keys + " in pieces of " + std::to_string(piece));
+            LineEditor editor(*characters, true);
+            editor.set_columns(c.width);
+            ScreenModel screen(c.width);
+            editor.wrote(c.story);
+            screen.show(c.story);
+            std::string typed;
+            for (std::size_t at = 0; at < c.keys.size(); at += piece) {
+                typed += c.keys.substr(at, piece);
+                std::string echo;
+                typed.erase(0, editor.feed(typed, echo));
+                screen.show(echo);
+                if (editor.has_line()) {
+                    editor.take_line();
+                }
+            }
+            EXPECT_EQ(screen.rows(), c.rows);
+            EXPECT_EQ(screen.cursor(), c.cursor);
+            EXPECT_EQ(screen.garbled, 0);
+            // The line drawn afresh, as after a stop and `fg`, shows the same.
+            ScreenModel afresh(c.width);
+            afresh.show(editor.redraw());
+            EXPECT_TRUE(c.keys.ends_with('\n') || afresh == screen);
+        }
+    }
+}
+
+// A narrower screen that does not rewrap: the line is laid out again from the story's row, and
+// Home then goes up all of its rows.
 TEST(LineEditor, ResizeLaysTheLineOutAgain) {
     const auto characters = ScreenCharacters::open("UTF-8");
     LineEditor editor(*characters, true);
+    ScreenModel screen(20);
     editor.set_columns(20);
     editor.wrote(utf8(u8"名字："));
+    screen.show(utf8(u8"名字："));
     std::string echo;
     editor.feed(std::string(20, 'a'), echo);
-    echo = editor.resize(10);
+    screen.show(echo);
+    screen.resize(10);
+    screen.show(editor.resize(10));
+    EXPECT_EQ(screen.rows(), (std::vector<std::string>{utf8(u8"名字：aaaa"), std::string(10, 'a'),
+                                                       std::string(6, 'a')}));
+    EXPECT_EQ(screen.cursor(), (std::pair{2, 6}));
+    echo.clear();
     editor.feed("\x1b[H", echo);
-    EXPECT_EQ(echo,
-              "\r\x1b[1A\x1b[J" + utf8(u8"名字：") + std::string(20, 'a') + "\r\x1b[2A\x1b[6C");
-}
-
-// What goes to the screen after the story wrote "ab". Found by fuzzing: a mark typed after a
-// Tab joined it, and the pair went to the screen as a raw Tab of no columns, which the
-// terminal moved over on its own.
-TEST(LineEditor, EchoesWhatTheScreenShows) {
-    const auto characters = ScreenCharacters::open("UTF-8");
-    for (const auto& [keys, shown] : std::vector<std::pair<std::string, std::string>>{
-             {utf8(u8"\t\u0301x"), utf8(u8"      \b\b\b\b\b\b\x1b[J      \u0301x")},
-             {"\xff\x7f", "?\b\x1b[J"},  // a broken byte is one column
-         }) {
-        LineEditor editor(*characters, true);
-        editor.set_columns(20);
-        editor.wrote("ab");
-        std::string echo;
-        editor.feed(keys, echo);
-        EXPECT_EQ(echo, shown) << keys;
-    }
+    screen.show(echo);
+    EXPECT_EQ(screen.cursor(), (std::pair{0, 6}));
 }
 
 }  // namespace

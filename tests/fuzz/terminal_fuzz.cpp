@@ -18,6 +18,7 @@
 #include <utility>
 #include <vector>
 
+#include "screen_model.hpp"
 #include "terminal/codesets/iconv_converter.hpp"
 #include "terminal/codesets/locale_names.hpp"
 #include "terminal/line_editing/line_editor.hpp"
@@ -87,6 +88,7 @@ void convert(FuzzedDataProvider& provider) {
 }
 
 using kurenagi::Key;
+using kurenagi::testing::ScreenModel;
 using Lines = std::vector<std::pair<std::size_t, std::string>>;  // where each ends, and it
 
 // The line editor's keys without a screen: a line of characters and a cursor.
@@ -160,82 +162,6 @@ Lines model(const std::string& keys, kurenagi::ScreenCharacters& characters) {
     return lines;
 }
 
-// A terminal as the editor meets it: automatic margins, a wrap still to come just past the
-// last column, backspaces, CR, line feeds, and CSI A, B, C and J. What it shows, and where.
-struct Screen {
-    int width;
-    std::vector<std::vector<std::string>> rows;
-    int row = 0;
-    int column = 0;
-    kurenagi::ScreenCharacters& characters;
-
-    void put(const std::string& bytes, int columns) {
-        if (column + columns > width) {
-            row += 1;
-            column = 0;
-        }
-        rows.resize(std::max<std::size_t>(rows.size(), row + 1), std::vector<std::string>(width));
-        auto& cells = rows[row];
-        if (columns == 0) {  // a mark goes with the character before it, wide or not
-            const int before = std::max(0, column - 1);
-            cells[before - (before > 0 && cells[before].empty() ? 1 : 0)] += bytes;
-            return;
-        }
-        cells[column] = bytes;
-        for (int more = 1; more < columns; ++more) {
-            rows[row][column + more] = "";
-        }
-        column += columns;
-    }
-    void show(std::string_view bytes) {
-        while (!bytes.empty()) {
-            int count = 1;
-            char final = bytes[0] == '\b' || bytes[0] == '\r' || bytes[0] == '\n' ? bytes[0] : 0;
-            if (bytes.starts_with("\x1b[")) {
-                const auto end = bytes.find_first_of("ABCJ");
-                count = std::max(1, std::atoi(std::string(bytes.substr(2, end - 2)).c_str()));
-                final = bytes[end];
-                bytes.remove_prefix(end);
-            }
-            const int at = std::min(column, width - 1);
-            if (final == '\b' || final == 'A' || final == 'B' || final == 'C' || final == '\r') {
-                row = final == 'A' ? std::max(0, row - count) : final == 'B' ? row + count : row;
-                column = final == '\b'   ? std::max(0, at - 1)
-                         : final == 'C'  ? std::min(at + count, width - 1)
-                         : final == '\r' ? 0
-                                         : at;
-            } else if (final == 'J') {
-                rows.resize(std::min<std::size_t>(rows.size(), row + 1));
-                for (int c = at; row < static_cast<int>(rows.size()) && c < width; ++c) {
-                    rows[row][c].clear();
-                }
-            } else if (final == '\n') {
-                row += 1;
-                column = 0;
-            } else {
-                const auto c = characters.next(bytes);
-                require(!c.broken && c.length > 0);  // the editor shows whole characters only
-                put(std::string(bytes.substr(0, c.length)), c.columns);
-                bytes.remove_prefix(c.length - 1);
-            }
-            bytes.remove_prefix(1);
-        }
-    }
-    bool operator==(const Screen& other) const {
-        const auto shown = [](const Screen& s) {
-            auto rows = s.rows;
-            for (auto& row : rows) {  // a space and a cell never written look the same
-                std::ranges::replace(row, std::string(" "), std::string());
-            }
-            while (!rows.empty() && std::ranges::all_of(rows.back(), &std::string::empty)) {
-                rows.pop_back();
-            }
-            return std::tuple(rows, s.row, std::min(s.column, s.width));
-        };
-        return shown(*this) == shown(other);
-    }
-};
-
 void edit(FuzzedDataProvider& provider) {
     static const auto characters = kurenagi::ScreenCharacters::open("UTF-8");
     const int width = provider.ConsumeIntegralInRange(2, 30);
@@ -248,7 +174,7 @@ void edit(FuzzedDataProvider& provider) {
     kurenagi::LineEditor cut(*characters, true);
     cut.set_columns(width);
     cut.wrote(prompt);
-    Screen screen{width, {}, 0, 0, *characters};
+    ScreenModel screen(width);
     screen.show(prompt);
     std::string echo_in_pieces;
     std::string typed;
@@ -269,17 +195,17 @@ void edit(FuzzedDataProvider& provider) {
             in_pieces.emplace_back(used, cut.take_line());
             if (in_pieces.back().second.ends_with('\n')) {  // the story asks on the next row
                 cut.wrote(prompt);
-                screen.rows.clear();
-                screen.row = screen.column = 0;
+                screen = ScreenModel(width);
                 screen.show(prompt);
             }
         }
     });
     require(in_pieces == model(keys, *characters) &&
             echo_in_pieces.find('\x04') == std::string::npos);
-    Screen afresh{width, {}, 0, 0, *characters};
+    ScreenModel afresh(width);
     afresh.show(cut.redraw());
-    require(afresh == screen);
+    // The editor shows whole characters only, and the controls a terminal knows.
+    require(afresh == screen && screen.garbled == 0 && afresh.garbled == 0);
 }
 
 void name_the_screen(FuzzedDataProvider& provider) {
