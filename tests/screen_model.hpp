@@ -1,8 +1,8 @@
 #pragma once
 
 #include <algorithm>
+#include <charconv>
 #include <clocale>
-#include <cstdlib>
 #include <cwchar>
 #include <string>
 #include <string_view>
@@ -75,8 +75,10 @@ private:
 
     // CSI n A, B, C, D or J: how many bytes it took after the CSI.
     std::size_t control_sequence(std::string_view rest) {
-        const std::size_t end = rest.find_first_not_of("0123456789");
-        const int count = std::max(1, std::atoi(std::string(rest.substr(0, end)).c_str()));
+        const std::size_t end = std::min(rest.find_first_not_of("0123456789"), rest.size());
+        int count = 1;
+        std::from_chars(rest.data(), rest.data() + end, count);
+        count = std::max(1, count);
         const char final = end < rest.size() ? rest[end] : '\0';
         const int at = on_screen();
         if (final == 'A' || final == 'B') {
