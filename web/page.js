@@ -55,7 +55,7 @@ const keyLog = {
       const valid = kept && Array.isArray(kept.sent) &&
         kept.sent.every((entry) => entry === null || typeof entry === "string");
       return valid ? kept : null;
-    } catch (damaged) {
+    } catch {
       return null; // not JSON, or no storage at all: start afresh
     }
   },
@@ -74,15 +74,15 @@ const keyLog = {
     try {
       localStorage.setItem(this.name, JSON.stringify({ story, tab, sent }));
       return true;
-    } catch (full) {
-      return false;
+    } catch {
+      return false; // the storage is full, or there is none
     }
   },
   forget() {
     try {
       localStorage.removeItem(this.name);
-    } catch (forbidden) {
-      // Nothing was kept.
+    } catch {
+      // No storage at all: nothing was kept.
     }
   },
 };
