@@ -158,6 +158,13 @@ TEST(ConvertingTerminal, KeysAfterTheEndStartAfresh) {
     EXPECT_EQ(keyboard->convert("x\n"), "x\n");
 }
 
+// JOHAB spells the backslash as the won sign and ISO646-JP the tilde as the overline, as
+// Shift_JIS of JIS X 0201 does: the checks of a screen's ASCII leave those two out.
+TEST(ConvertingTerminal, BackslashAndTildeOfAnotherShapeStillConvert) {
+    EXPECT_TRUE(conversion_for("JOHAB").has_value());
+    EXPECT_TRUE(conversion_for("ISO646-JP").has_value());
+}
+
 // Half a converter is none: CP932 reads as UTF-32 everywhere, yet it has no converter to a
 // codeset the library cannot write.
 TEST(ConvertingTerminal, CodesetTheLibraryCannotWriteHasNoConverter) {

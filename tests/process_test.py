@@ -200,23 +200,32 @@ def play(command, settings, screen):
 
 # A player at a pseudo-terminal of `columns`, looking for texts as they appear. The game is
 # started by a shell, or, with first=True, as the first process of its terminal, as a terminal
-# window or a desktop entry starts it.
+# window or a desktop entry starts it. `off` takes local modes (ECHO, ICANON) off the terminal,
+# `ignored` signals are ignored as nohup or a shell's background job has them, keys `typed_ahead`
+# wait in the terminal before the game starts, and a `nameless` terminal is one whose device
+# the game cannot find by name (as in a chroot without /dev/pts), read through a read-only
+# descriptor.
 class Player:
-    def __init__(self, command, settings, raw=False, nohup=False, first=False, screen=None,
-                 echo=True, columns=80):
+    def __init__(self, command, settings, raw=False, ignored=(), first=False, screen=None,
+                 columns=80, off=0, typed_ahead="", nameless=False):
         self.pid, self.fd = pty.fork()
         if self.pid == 0:
             fcntl.ioctl(0, termios.TIOCSWINSZ, struct.pack("HHHH", 24, columns, 0, 0))
             if raw:
                 tty.setraw(0)  # no echo, no line editing: Enter arrives as CR
-            if not echo:
-                mode = termios.tcgetattr(0)
-                mode[3] &= ~termios.ECHO
-                termios.tcsetattr(0, termios.TCSANOW, mode)
-            if nohup:
-                signal.signal(signal.SIGHUP, signal.SIG_IGN)
+            mode = termios.tcgetattr(0)
+            mode[3] &= ~off
+            termios.tcsetattr(0, termios.TCSANOW, mode)
+            for number in ignored:
+                signal.signal(number, signal.SIG_IGN)
+            if typed_ahead:
+                select.select([0], [], [], 5)
+            if nameless:
+                os.dup2(os.open(os.ttyname(0), os.O_RDONLY), 0)
+                command = [*NAMELESS, *command]
             (play if first else shell)(command, settings, screen)
         self.screen, self.seen = b"", 0
+        self.type(typed_ahead)
 
     # The game's process, as its shell tells it.
     def game(self):
@@ -233,6 +242,11 @@ class Player:
                 return False
         self.seen = at + len(wanted)
         return True
+
+    # Everything shown so far.
+    def drain(self):
+        while select.select([self.fd], [], [], 0.3)[0]:
+            self.screen += os.read(self.fd, 4096)
 
     def running(self):
         time.sleep(0.3)
@@ -339,7 +353,7 @@ class PseudoTerminal(unittest.TestCase):
     # At a menu, and at a name prompt, where the story still writes after the input ends.
     def test_a_hung_up_terminal_ends_the_input(self):
         for keys, prompt in (("\n", "選択肢を入力してください："), ("\n1\n", "名字：")):
-            player = Player([GAME], ["LC_ALL=C.UTF-8"], nohup=True)
+            player = Player([GAME], ["LC_ALL=C.UTF-8"], ignored=[signal.SIGHUP])
             player.type(keys)
             self.assertTrue(player.sees(prompt))
             os.close(player.fd)  # the terminal window is closed; the game reads EIO
@@ -364,6 +378,9 @@ UTF8 = ["LC_ALL=C.UTF-8"]
 EUC_JP = [f"LOCPATH={os.environ['KURENAGI_LOCALES']}", "LANG=ja_JP.EUC-JP"]
 SJIS = ["LANG=ja_JP.SJIS"]  # installed nowhere: the name tells, and the story's bytes go as they are
 LEFT, HOME, END, DELETE = "\x1b[D", "\x1b[H", "\x1bOF", "\x1b[3~"
+# In a mount namespace of its own, /dev/pts is empty: the terminal has no name there.
+NAMELESS = ["/usr/bin/unshare", "--mount", "--map-root-user", "sh", "-c",
+            'mount -t tmpfs none /dev/pts && exec "$0"']
 EDIT_NOTHING = "\x1b[A\x1b[B\x1b[5~\x1b[6~\x1b[2~\x1b[15~\x1bOP\x1b[1;5A\x1bx\x07\x0b"
 
 
@@ -380,7 +397,8 @@ class LineEditing(unittest.TestCase):
             lacking("terminal emulator for Python (Debian: python3-pyte)")
 
     # What, the locale, its codeset, the screen's width, what is typed at the family name's
-    # prompt (each a write of its own), the prompt's rows as shown then, and the confirmation.
+    # prompt (each a write of its own; a number resizes the window to that many columns), the
+    # prompt's rows as shown then, the confirmation, and how the player's terminal is set up.
     EDITS = [
         ("Backspace takes a wide character off the line and off the screen", UTF8, "utf-8", 80,
          ["山田川", "\x7f", "谷\n太郎\n"], ["名字：山田谷"], "山田谷 太郎"),
@@ -403,29 +421,54 @@ class LineEditing(unittest.TestCase):
         ("a burst of keys in one write", UTF8, "utf-8", 80, ["山田川\x7f谷 太郎\n"],
          ["名字：山田谷 太郎"], "山田谷 太郎"),
         ("with echo off, nothing is echoed", UTF8, "utf-8", 80, ["山田\n", "太郎\n"], ["名字："],
-         "山田 太郎"),
+         "山田 太郎", {"off": termios.ECHO}),
+        ("a terminal the game cannot name gets no echo", UTF8, "utf-8", 80, ["山田\n", "太郎\n"],
+         ["名字："], "山田 太郎", {"nameless": True}),
+        ("a terminal out of canonical mode is left to itself", UTF8, "utf-8", 80,
+         ["ab\x7fc\n", "太郎\n"], ["名字：ab^?c^J"], "ab\x7fc 太郎", {"off": termios.ICANON}),
+        ("a wider window lays the line out again", UTF8, "utf-8", 10, ["あいうえ", 30, "\n太郎\n"],
+         ["名字：あいうえ"], "あいうえ 太郎"),
+        ("an ignored Ctrl-C stays ignored", UTF8, "utf-8", 80, ["山田", "\x03", "川\n太郎\n"],
+         ["名字：山田川"], "山田川 太郎", {"ignored": [signal.SIGINT]}),
     ]
 
     def test_edits_show_as_a_console_shows_them(self):
-        for what, settings, codeset, columns, writes, rows, confirmation in self.EDITS:
+        for what, settings, codeset, columns, writes, rows, confirmation, *terminal in self.EDITS:
             with self.subTest(what):
                 if settings == EUC_JP and not os.path.isdir(EUC_JP[0][8:] + "/ja_JP.EUC-JP"):
                     lacking("EUC-JP locale (made by localedef)")
-                player = Player([GAME], settings, columns=columns, echo="echo off" not in what)
+                if terminal == [{"nameless": True}] and run([], args=NAMELESS + ["true"]).returncode:
+                    lacking("mount namespace of its own (unshare)")
+                player = Player([GAME], settings, columns=columns, **(terminal or [{}])[0])
                 self.assertTrue(player.sees("お願いいたします", codeset))
                 player.type("\n1\n")
                 self.assertTrue(player.sees("名字：", codeset))
+                widths = [(0, columns)]  # from which byte of the screen on, how wide it is
                 for keys in writes:
-                    player.type(keys, codeset)
+                    if isinstance(keys, int):
+                        player.drain()
+                        widths.append((len(player.screen), keys))
+                        fcntl.ioctl(player.fd, termios.TIOCSWINSZ, struct.pack("HHHH", 24, keys, 0, 0))
+                    else:
+                        player.type(keys, codeset)
                     time.sleep(0.2)  # longer than an Esc waits for the rest of its key
                 self.assertTrue(player.sees(f"{confirmation} であっていますか？", codeset))
                 screen = pyte.Screen(columns, 200)
-                pyte.Stream(screen).feed(player.screen.decode(codeset, "replace"))
+                for (start, width), (end, _) in zip(widths, widths[1:] + [(None, 0)]):
+                    screen.resize(200, width)  # the rows are cut, not wrapped again
+                    pyte.Stream(screen).feed(player.screen[start:end].decode(codeset, "replace"))
                 shown = [row.rstrip() for row in screen.display]
                 at = max(n for n, row in enumerate(shown) if row.startswith("名字："))
                 self.assertEqual(shown[at:at + len(rows)], rows)
                 os.kill(player.game(), signal.SIGKILL)
                 player.exit_status()
+
+    # Keys typed before the game took the terminal, the last ended by Ctrl-D: the terminal has
+    # handed "x" over, and the notice's gate fails on it at once.
+    def test_keys_typed_before_the_game_keep_their_ctrl_d(self):
+        player = Player([GAME], UTF8, typed_ahead="x\x04")
+        self.assertTrue(player.sees("shell: mode kept"))
+        self.assertEqual(player.exit_status(), 0)
 
     # Ctrl-C and a SIGTERM end the game as they would have, with the terminal given back;
     # Ctrl-Z gives it back too, and after fg the line being typed is drawn again and kept.
