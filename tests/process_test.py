@@ -202,12 +202,11 @@ def play(command, settings, screen):
 # started by a shell, or, with first=True, as the first process of its terminal, as a terminal
 # window or a desktop entry starts it. `off` takes local modes (ECHO, ICANON) off the terminal,
 # `ignored` signals are ignored as nohup or a shell's background job has them, keys `typed_ahead`
-# wait in the terminal before the game starts, and a `nameless` terminal is one whose device
-# the game cannot find by name (as in a chroot without /dev/pts), read through a read-only
-# descriptor.
+# wait in the terminal before the game starts, and a terminal opened `nameless` (os.O_RDONLY,
+# os.O_RDWR) is one whose device the game cannot find by name, as in a chroot without /dev/pts.
 class Player:
     def __init__(self, command, settings, raw=False, ignored=(), first=False, screen=None,
-                 columns=80, off=0, typed_ahead="", nameless=False):
+                 columns=80, off=0, typed_ahead="", nameless=None):
         self.pid, self.fd = pty.fork()
         if self.pid == 0:
             fcntl.ioctl(0, termios.TIOCSWINSZ, struct.pack("HHHH", 24, columns, 0, 0))
@@ -220,8 +219,8 @@ class Player:
                 signal.signal(number, signal.SIG_IGN)
             if typed_ahead:
                 select.select([0], [], [], 5)
-            if nameless:
-                os.dup2(os.open(os.ttyname(0), os.O_RDONLY), 0)
+            if nameless is not None:
+                os.dup2(os.open(os.ttyname(0), nameless), 0)
                 command = [*NAMELESS, *command]
             (play if first else shell)(command, settings, screen)
         self.screen, self.seen = b"", 0
@@ -422,8 +421,10 @@ class LineEditing(unittest.TestCase):
          ["名字：山田谷 太郎"], "山田谷 太郎"),
         ("with echo off, nothing is echoed", UTF8, "utf-8", 80, ["山田\n", "太郎\n"], ["名字："],
          "山田 太郎", {"off": termios.ECHO}),
-        ("a terminal the game cannot name gets no echo", UTF8, "utf-8", 80, ["山田\n", "太郎\n"],
-         ["名字："], "山田 太郎", {"nameless": True}),
+        ("a terminal the game cannot name is echoed to through its keyboard", UTF8, "utf-8", 80,
+         ["山田\n", "太郎\n"], ["名字：山田"], "山田 太郎", {"nameless": os.O_RDWR}),
+        ("or nowhere, where that reads only", UTF8, "utf-8", 80, ["山田\n", "太郎\n"], ["名字："],
+         "山田 太郎", {"nameless": os.O_RDONLY}),
         ("a terminal out of canonical mode is left to itself", UTF8, "utf-8", 80,
          ["ab\x7fc\n", "太郎\n"], ["名字：ab^?c^J"], "ab\x7fc 太郎", {"off": termios.ICANON}),
         ("a wider window lays the line out again", UTF8, "utf-8", 10, ["あいうえ", 30, "\n太郎\n"],
@@ -437,7 +438,7 @@ class LineEditing(unittest.TestCase):
             with self.subTest(what):
                 if settings == EUC_JP and not os.path.isdir(EUC_JP[0][8:] + "/ja_JP.EUC-JP"):
                     lacking("EUC-JP locale (made by localedef)")
-                if terminal == [{"nameless": True}] and run([], args=NAMELESS + ["true"]).returncode:
+                if "nameless" in (terminal or [{}])[0] and run([], args=NAMELESS + ["true"]).returncode:
                     lacking("mount namespace of its own (unshare)")
                 player = Player([GAME], settings, columns=columns, **(terminal or [{}])[0])
                 self.assertTrue(player.sees("お願いいたします", codeset))
