@@ -103,7 +103,6 @@ void LineEditor::press(Key key, char byte) {
             line_.clear();
             bytes_ = 0;
             cursor_ = 0;
-            changed_from(0);
             break;
         case Key::text:
         case Key::nothing:
