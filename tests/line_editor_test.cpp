@@ -13,32 +13,36 @@ namespace {
 
 std::string utf8(std::u8string_view text) { return {text.begin(), text.end()}; }
 
-// The lines handed over for `keys`, fed in pieces of `piece` bytes, the rest of each piece
-// kept for the next line as a terminal device keeps it; "<end>" for a line ended by Ctrl-D.
-std::vector<std::string> lines(const std::string& keys, std::size_t piece, bool echo = true) {
-    const auto characters = ScreenCharacters::open("UTF-8");
-    LineEditor editor(*characters, echo);
-    editor.set_columns(20);
-    editor.wrote(utf8(u8"名字："));
-    std::vector<std::string> handed;
-    std::string typed;
-    std::string echoed;
-    for (std::size_t at = 0; at < keys.size() || !typed.empty();) {
-        if (at < keys.size()) {
+// The editor on a screen `width` columns wide, below the story's `story`, fed keys in pieces
+// of `piece` bytes; the rest of each piece is kept for the next line, as a terminal device
+// keeps it. Every line it hands over is kept, "" for the end of the input.
+struct Typed {
+    Typed(int width, const std::string& story) : editor(*characters, true), screen(width) {
+        editor.set_columns(width);
+        editor.wrote(story);
+        screen.show(story);
+    }
+    void type(const std::string& keys, std::size_t piece) {
+        std::string typed;
+        for (std::size_t at = 0; at < keys.size(); at += piece) {
             typed += keys.substr(at, piece);
-            at += piece;
-        }
-        typed.erase(0, editor.feed(typed, echoed));
-        if (editor.has_line()) {
-            const std::string line = editor.take_line();
-            handed.push_back(line.empty() ? "<end>" : line);
-        } else if (at >= keys.size()) {
-            break;
+            for (bool handed = true; handed;) {
+                std::string echo;
+                typed.erase(0, editor.feed(typed, echo));
+                screen.show(echo);
+                if ((handed = editor.has_line())) {
+                    lines.push_back(editor.take_line());
+                }
+            }
         }
     }
-    EXPECT_TRUE(echo || echoed.empty());
-    return handed;
-}
+    static inline const auto characters = ScreenCharacters::open("UTF-8");
+    LineEditor editor;
+    ScreenModel screen;
+    std::vector<std::string> lines;
+};
+
+const std::string name = utf8(u8"名字：");  // six columns
 
 TEST(LineEditor, HandsOverTheLineAsEdited) {
     using Lines = std::vector<std::string>;
@@ -56,27 +60,24 @@ TEST(LineEditor, HandsOverTheLineAsEdited) {
          {"bcd\n"}},                             // a C1 control; Alt; Ctrl-Delete
         {"x\xcd\xb8\x7f\n", {"x\n"}},            // a code point of no known width takes a column
         {"\xe5\x8f\x1b[Dx\n", {"\xe5x\x8f\n"}},  // cut short by a key: two broken ones
-        {"a\nb\004\004\004c\n",
-         {"a\n", "b", "<end>", "<end>", "c\n"}},  // Ctrl-D hands over, or ends
-        {"\x1b[1\n", {"\n"}},                     // a sequence cut short by Enter
-        {"a\x1b[2@b\n", {"ab\n"}},                // '@' ends a sequence too
-        {"ab\x1b[3~c\x01\x1b[3~\n", {"bc\n"}},    // Delete at the end, then at the start
+        {"a\nb\004\004\004c\n", {"a\n", "b", "", "", "c\n"}},  // Ctrl-D hands over, or ends
+        {"\x1b[1\n", {"\n"}},                                  // a sequence cut short by Enter
+        {"a\x1b[2@b\n", {"ab\n"}},                             // '@' ends a sequence too
+        {"ab\x1b[3~c\x01\x1b[3~\n", {"bc\n"}},  // Delete at the end, then at the start
         {"c\x1b[1~b\x1b[7~a\x1b[4~d\x1b[H\x1b[8~e\n", {"abcde\n"}},  // Home and End, rxvt's too
         {std::string(5000, 'a') + "\n", {std::string(LineEditor::longest_line, 'a') + "\n"}},
         {"a\n" + std::string(5000, 'b') + "\n",
          {"a\n", std::string(LineEditor::longest_line, 'b') + "\n"}},  // each line has room
         {std::string(LineEditor::longest_line, 'a') + "\x7f\x7f" + "bc\n",
          {std::string(LineEditor::longest_line - 2, 'a') + "bc\n"}},  // room again once erased
-        {"\x7f"
-         "a\x7f\x7f"
-         "bc\x1b[H\x1b[Cx\n",
-         {"bxc\n"}},  // nothing to take; Right
+        {"\177a\177\177bc\033[H\033[Cx\n", {"bxc\n"}},                // nothing to take; Right
     };
     for (const auto& [keys, handed] : cases) {
         for (const std::size_t piece : {keys.size(), std::size_t{1}, std::size_t{3}}) {
-            EXPECT_EQ(lines(keys, piece), handed) << keys << " in pieces of " << piece;
+            Typed typed(20, name);
+            typed.type(keys, piece);
+            EXPECT_EQ(typed.lines, handed) << keys << " in pieces of " << piece;
         }
-        EXPECT_EQ(lines(keys, keys.size(), false), handed) << keys << " with echo off";
     }
 }
 
@@ -90,7 +91,6 @@ TEST(LineEditor, ScreenShowsTheLineAsEdited) {
         std::vector<std::string> rows;
         std::pair<int, int> cursor;
     };
-    const std::string name = utf8(u8"名字：");  // six columns
     const auto with_name = [&](std::u8string_view text) { return name + utf8(text); };
     const std::vector<Case> cases = {
         {20, name, "", {name}, {0, 6}},
@@ -120,56 +120,33 @@ TEST(LineEditor, ScreenShowsTheLineAsEdited) {
         // Ctrl-D hands "ab" over: it is the story's now, and Backspace cannot take it back.
         {20, name, "ab\004cd\177\177\177", {name + "ab"}, {0, 8}},
     };
-    const auto characters = ScreenCharacters::open("UTF-8");
     for (const auto& c : cases) {
         for (const std::size_t piece : {c.keys.size(), std::size_t{1}, std::size_t{3}}) {
             SCOPED_TRACE(c.keys + " in pieces of " + std::to_string(piece));
-            LineEditor editor(*characters, true);
-            editor.set_columns(c.width);
-            ScreenModel screen(c.width);
-            editor.wrote(c.story);
-            screen.show(c.story);
-            std::string typed;
-            for (std::size_t at = 0; at < c.keys.size(); at += piece) {
-                typed += c.keys.substr(at, piece);
-                do {
-                    std::string echo;
-                    typed.erase(0, editor.feed(typed, echo));
-                    screen.show(echo);
-                } while (editor.has_line() && !editor.take_line().empty());
+            Typed typed(c.width, c.story);
+            typed.type(c.keys, piece);
+            EXPECT_EQ(typed.screen.rows(), c.rows);
+            EXPECT_EQ(typed.screen.cursor(), c.cursor);
+            EXPECT_EQ(typed.screen.garbled, 0);
+            if (c.keys.find('\n') != std::string::npos) {
+                continue;  // the screen holds the rows of lines handed over
             }
-            EXPECT_EQ(screen.rows(), c.rows);
-            EXPECT_EQ(screen.cursor(), c.cursor);
-            EXPECT_EQ(screen.garbled, 0);
-            // The line drawn afresh, as after a stop and `fg`, shows the same.
+            // Drawn afresh after a stop and `fg`, the line shows the same; laid out again on a
+            // window resized without rewrapping, as if it had been typed there.
             ScreenModel afresh(c.width);
-            afresh.show(editor.redraw());
-            EXPECT_TRUE(c.keys.find('\n') != std::string::npos || afresh == screen);
+            afresh.show(typed.editor.redraw());
+            EXPECT_EQ(afresh, typed.screen);
+            for (const int width : {c.width - 3, c.width + 7}) {
+                Typed resized(c.width, c.story);
+                Typed there(width, c.story);
+                resized.type(c.keys, piece);
+                there.type(c.keys, piece);
+                resized.screen.resize(width);
+                resized.screen.show(resized.editor.resize(width));
+                EXPECT_EQ(resized.screen, there.screen) << width;
+            }
         }
     }
-}
-
-// A narrower screen that does not rewrap: the line is laid out again from the story's row, and
-// Home then goes up all of its rows.
-TEST(LineEditor, ResizeLaysTheLineOutAgain) {
-    const auto characters = ScreenCharacters::open("UTF-8");
-    LineEditor editor(*characters, true);
-    ScreenModel screen(20);
-    editor.set_columns(20);
-    editor.wrote(utf8(u8"名字："));
-    screen.show(utf8(u8"名字："));
-    std::string echo;
-    editor.feed(std::string(20, 'a'), echo);
-    screen.show(echo);
-    screen.resize(10);
-    screen.show(editor.resize(10));
-    EXPECT_EQ(screen.rows(), (std::vector<std::string>{utf8(u8"名字：aaaa"), std::string(10, 'a'),
-                                                       std::string(6, 'a')}));
-    EXPECT_EQ(screen.cursor(), (std::pair{2, 6}));
-    echo.clear();
-    editor.feed("\x1b[H", echo);
-    screen.show(echo);
-    EXPECT_EQ(screen.cursor(), (std::pair{0, 6}));
 }
 
 }  // namespace

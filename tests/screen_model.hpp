@@ -6,7 +6,6 @@
 #include <cwchar>
 #include <string>
 #include <string_view>
-#include <tuple>
 #include <vector>
 
 namespace kurenagi::testing {
@@ -15,7 +14,7 @@ namespace kurenagi::testing {
 // characters as wide as terminals make them (two columns for East Asian wide ones; a combining
 // mark joins the character before it); automatic margins, with the wrap still to come while the
 // cursor stands just past the last column; and the controls the editor writes: BS, CR, LF (as
-// the terminal's output processing makes it, CR LF) and CSI n A, B, C, D and J. A resize keeps
+// the terminal's output processing makes it, CR LF) and CSI n A, B, C and J. A resize keeps
 // the rows and cuts them, as terminals that do not rewrap do. What it cannot take is `garbled`.
 class ScreenModel {
 public:
@@ -63,7 +62,7 @@ public:
     [[nodiscard]] std::pair<int, int> cursor() const { return {row_, column_}; }
 
     bool operator==(const ScreenModel& other) const {
-        return std::tuple(rows(), cursor()) == std::tuple(other.rows(), other.cursor());
+        return rows() == other.rows() && cursor() == other.cursor();
     }
 
     int garbled = 0;  // bytes that are neither a character nor a control the editor writes
@@ -73,7 +72,7 @@ private:
 
     [[nodiscard]] int on_screen() const { return std::min(column_, width_ - 1); }
 
-    // CSI n A, B, C, D or J: how many bytes it took after the CSI.
+    // CSI n A, B, C or J: how many bytes it took after the CSI.
     std::size_t control_sequence(std::string_view rest) {
         const std::size_t end = std::min(rest.find_first_not_of("0123456789"), rest.size());
         int count = 1;
@@ -84,8 +83,8 @@ private:
         if (final == 'A' || final == 'B') {
             row_ = std::max(0, row_ + (final == 'A' ? -count : count));
             column_ = at;
-        } else if (final == 'C' || final == 'D') {
-            column_ = std::clamp(at + (final == 'C' ? count : -count), 0, width_ - 1);
+        } else if (final == 'C') {
+            column_ = std::min(at + count, width_ - 1);
         } else if (final == 'J' && end == 0) {
             rows_.resize(std::min(rows_.size(), static_cast<std::size_t>(row_) + 1));
             if (row_ < static_cast<int>(rows_.size())) {
@@ -102,8 +101,7 @@ private:
         static const locale_t unicode = newlocale(LC_CTYPE_MASK, "C.UTF-8", nullptr);
         const locale_t own = uselocale(unicode);
         wchar_t decoded = 0;
-        std::mbstate_t state{};
-        const std::size_t length = std::mbrtowc(&decoded, bytes.data(), bytes.size(), &state);
+        const std::size_t length = std::mbrtowc(&decoded, bytes.data(), bytes.size(), nullptr);
         const int columns = wcwidth(decoded);
         uselocale(own);
         const bool control = decoded < 0x20 || (decoded >= 0x7F && decoded < 0xA0);
@@ -127,16 +125,9 @@ private:
             row_ += 1;
             column_ = 0;
         }
-        auto& row = this->row();
-        const auto at = static_cast<std::size_t>(column_);
-        if (row[at] == wide_tail) {  // half of a wide character is none
-            row[at - 1].clear();
-        }
-        if (at + columns < row.size() && row[at + columns] == wide_tail) {
-            row[at + columns].clear();
-        }
-        row[at] = text;
-        std::fill_n(row.begin() + static_cast<std::ptrdiff_t>(at) + 1, columns - 1, wide_tail);
+        auto cell = row().begin() + column_;  // the editor draws only on cleared cells
+        *cell = text;
+        std::fill_n(cell + 1, columns - 1, wide_tail);
         column_ += columns;
     }
 
