@@ -1,10 +1,10 @@
 // The terminal layer on arbitrary bytes: the text mode's reading and a stateless conversion either
 // way between code page 932 and a screen's codeset give the same bytes however the pieces fall, as
 // the reads and writes that carry keys and screens cut them; what a conversion hands the story is
-// whole code page 932 characters; the line editor hands over the lines a small model of its keys
-// gives, never reading a key past them, and leaves the screen as drawing the line afresh would,
-// however its keys come; and the reading of locale names and codesets takes any name
-// without fault.
+// whole code page 932 characters; the line editor hands over the same lines however its keys
+// come, never reading a key past them, each no longer than a line may be and free of controls
+// but a Tab, and leaves the screen as drawing the line afresh would; and the reading of locale
+// names and codesets takes any name without fault.
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -14,7 +14,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -87,76 +86,37 @@ void convert(FuzzedDataProvider& provider) {
             (line_feeds(at_once) == line_feeds(text) && line_feeds(in_pieces) == line_feeds(text)));
 }
 
-using kurenagi::Key;
 using kurenagi::testing::ScreenModel;
 using Lines = std::vector<std::pair<std::size_t, std::string>>;  // where each ends, and it
 
-// The line editor's keys without a screen: a line of characters and a cursor.
-Lines model(const std::string& keys, kurenagi::ScreenCharacters& characters) {
-    kurenagi::KeyParser parser;
-    std::vector<std::string> line;
-    std::size_t cursor = 0;
-    std::string partial;
+// What the editor hands over for keys fed in `pieces` (a line at a time, the rest kept as a
+// terminal device keeps it), and where each line ends among the keys. The story asks for each
+// line on a row of its own, after `prompt`.
+Lines hand_over(const std::vector<std::string_view>& pieces, const std::string& prompt, int width,
+                kurenagi::LineEditor& editor, ScreenModel& screen) {
+    editor.set_columns(width);
+    editor.wrote(prompt);
+    screen.show(prompt);
+    std::string typed;
     Lines lines;
-    const auto put = [&](std::string bytes, int columns) {
-        std::size_t size = bytes.size();
-        for (const auto& character : line) {
-            size += character.size();
-            if (size > kurenagi::LineEditor::longest_line) {
-                return;
+    std::size_t used = 0;
+    for (const std::string_view piece : pieces) {
+        typed += piece;
+        for (bool handed = true; handed;) {
+            std::string echo;
+            const std::size_t took = editor.feed(typed, echo);
+            typed.erase(0, took);
+            used += took;
+            screen.show(echo);
+            require(echo.find('\x04') == std::string::npos);
+            if ((handed = editor.has_line())) {
+                lines.emplace_back(used, editor.take_line());
             }
-        }
-        if (columns < 0) {
-            return;
-        }
-        if (columns == 0 && bytes != "\t") {
-            static_cast<void>(cursor > 0 ? line[cursor - 1] += bytes : bytes);
-            return;
-        }
-        line.insert(line.begin() + static_cast<std::ptrdiff_t>(cursor++), bytes);
-    };
-    for (std::size_t at = 0; at < keys.size(); ++at) {
-        const auto key = parser.take(keys[at]);
-        if (key == Key::text && keys[at] != '\t') {
-            partial += keys[at];
-            for (kurenagi::ScreenCharacters::Character c{}; !partial.empty();
-                 partial.erase(0, c.length)) {
-                if ((c = characters.next(partial)).length == 0) {
-                    break;
-                }
-                put(partial.substr(0, c.length), c.columns);
+            if (handed && lines.back().second.ends_with('\n')) {
+                editor.wrote(prompt);
+                screen = ScreenModel(width);
+                screen.show(prompt);
             }
-            continue;
-        }
-        if (!key) {
-            continue;
-        }
-        for (const char byte : std::exchange(partial, {})) {
-            put(std::string(1, byte), 1);
-        }
-        const auto here = line.begin() + static_cast<std::ptrdiff_t>(cursor);
-        if (key == Key::text) {
-            put("\t", 0);
-        } else if (key == Key::backspace && cursor > 0) {
-            line.erase(here - 1);
-            --cursor;
-        } else if (key == Key::delete_forward && cursor < line.size()) {
-            line.erase(here);
-        } else if (key == Key::left || key == Key::right || key == Key::home || key == Key::end) {
-            const std::size_t to[] = {cursor - (cursor > 0), cursor + (cursor < line.size()), 0,
-                                      line.size()};
-            cursor = to[static_cast<int>(*key) - static_cast<int>(Key::left)];
-        } else if (key == Key::clear_line) {
-            line.clear();
-            cursor = 0;
-        } else if (key == Key::enter || key == Key::end_of_input) {
-            std::string whole;
-            for (const auto& character : line) {
-                whole += character;
-            }
-            lines.emplace_back(at + 1, whole + (key == Key::enter ? "\n" : ""));
-            line.clear();
-            cursor = 0;
         }
     }
     return lines;
@@ -168,40 +128,22 @@ void edit(FuzzedDataProvider& provider) {
     // A few rows of keys: every redraw costs the line's length, and no more is needed to wrap.
     const std::string keys = provider.ConsumeRandomLengthString(160);
     const std::string prompt = provider.ConsumeBool() ? "名字：" : "";
-    // In pieces (all at once, now and then), a line at a time; the screen is kept from the
-    // start of the story's last line.
+    // In pieces (all at once, now and then), the lines and where they end are those of the
+    // keys all at once; none is longer than a line may be, nor holds a control but a Tab.
     const std::size_t longest = provider.ConsumeBool() ? keys.size() : 8;
+    std::vector<std::string_view> pieces;
+    in_pieces_of(provider, keys, longest, [&](std::string_view piece) { pieces.push_back(piece); });
     kurenagi::LineEditor cut(*characters, true);
-    cut.set_columns(width);
-    cut.wrote(prompt);
     ScreenModel screen(width);
-    screen.show(prompt);
-    std::string echo_in_pieces;
-    std::string typed;
-    Lines in_pieces;
-    std::size_t used = 0;
-    in_pieces_of(provider, keys, longest, [&](std::string_view piece) {
-        typed += piece;
-        while (!typed.empty()) {
-            std::string echo;
-            const std::size_t took = cut.feed(typed, echo);
-            typed.erase(0, took);
-            used += took;
-            screen.show(echo);
-            echo_in_pieces += echo;
-            if (!cut.has_line()) {
-                break;
-            }
-            in_pieces.emplace_back(used, cut.take_line());
-            if (in_pieces.back().second.ends_with('\n')) {  // the story asks on the next row
-                cut.wrote(prompt);
-                screen = ScreenModel(width);
-                screen.show(prompt);
-            }
-        }
-    });
-    require(in_pieces == model(keys, *characters) &&
-            echo_in_pieces.find('\x04') == std::string::npos);
+    const Lines in_pieces = hand_over(pieces, prompt, width, cut, screen);
+    kurenagi::LineEditor whole(*characters, false);
+    ScreenModel unechoed(width);
+    require(in_pieces == hand_over({keys}, prompt, width, whole, unechoed));
+    for (const auto& [end, line] : in_pieces) {
+        require(line.size() <= kurenagi::LineEditor::longest_line + 1 &&
+                std::ranges::none_of(line.substr(0, line.size() - line.ends_with('\n')),
+                                     [](unsigned char c) { return c < 0x20 && c != '\t'; }));
+    }
     ScreenModel afresh(width);
     afresh.show(cut.redraw());
     // The editor shows whole characters only, and the controls a terminal knows.
