@@ -16,7 +16,8 @@ TEST(ClosingTerminal, EndsTheLastLineKeepsAWindowOfItsOwnAndDiscardsTypedAheadKe
         std::string keys;   // read once by the story, then by the window until Enter or the end
         std::string screen;
         int discards;
-        std::size_t waits;  // reads of the keys
+        std::size_t waits;       // reads of the keys
+        bool complains = false;  // after the story's read: then the line is ended once, at once
     };
     const std::vector<Case> cases = {
         {false, false, "abc", "", "abc", 1, 1},
@@ -28,6 +29,9 @@ TEST(ClosingTerminal, EndsTheLastLineKeepsAWindowOfItsOwnAndDiscardsTypedAheadKe
         {true, true, "x", "\nz", "x" + window, 2, 3},  // only Enter or the end closes it
         {true, true, "x", "", "x\n" + window, 2, 2},   // the input had ended
         {true, true, "x\n", "\n", "x\n" + window, 2, 2},
+        // A complaint goes to standard error, most often the same screen: on a line of its own.
+        {true, false, "abc", "", "abc\n", 1, 1, true},
+        {false, false, "abc", "", "abc", 1, 1, true},  // a pipe keeps the story's bytes
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.story + "|" + c.keys);
@@ -41,31 +45,17 @@ TEST(ClosingTerminal, EndsTheLastLineKeepsAWindowOfItsOwnAndDiscardsTypedAheadKe
             terminal->write(c.story);
             std::array<char, 64> buffer{};
             static_cast<void>(terminal->read(buffer));
+            if (c.complains) {
+                terminal->complain("cannot read");
+                EXPECT_EQ(memory.output, c.screen);
+            }
         }
+        EXPECT_EQ(memory.complaints, c.complains ? "cannot read" : "");
         EXPECT_EQ(memory.output, c.screen);
         EXPECT_EQ(discards, c.discards);
         EXPECT_EQ(memory.screens_at_wait.size(), c.waits);
         // A window of its own waits for the player with the line on the screen.
         EXPECT_EQ(memory.screens_at_wait.back().ends_with(window), c.keep_the_window);
-    }
-}
-
-// A complaint goes to standard error, most often the same screen: it starts a line of its own,
-// and the line is ended only once.
-TEST(ClosingTerminal, ComplaintStartsOnALineOfItsOwn) {
-    // At a terminal the line is ended once; on a pipe (keys from a terminal) nothing is added.
-    for (const bool screen : {true, false}) {
-        MemoryTerminal memory("");
-        {
-            auto terminal = closing_terminal(
-                std::make_unique<Borrowed>(memory),
-                {.end_the_line = screen, .keep_the_window = false, .discard_typed_ahead = {}});
-            terminal->write("abc");
-            terminal->complain("cannot read");
-            EXPECT_EQ(memory.output, screen ? "abc\n" : "abc");  // ended with the complaint
-        }
-        EXPECT_EQ(memory.output, screen ? "abc\n" : "abc");
-        EXPECT_EQ(memory.complaints, "cannot read");
     }
 }
 

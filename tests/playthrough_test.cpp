@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <fstream>
+#include <iterator>
 #include <set>
 #include <sstream>
 
@@ -14,10 +16,37 @@
 #endif
 
 #include "memory_terminal.hpp"
-#include "playthroughs.hpp"
 
 namespace kurenagi::testing {
 namespace {
+
+// The recorded playthroughs of tests/cases: for each, the keys a player typed and the screen
+// they saw, as the game reads and writes them (the build turns the UTF-8 files into code
+// page 932 and drops the line that says what a case is about).
+struct Playthrough {
+    std::string name;
+    std::string keys;
+    std::string screen;
+};
+
+std::string file_text(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+Playthrough recorded(const std::string& name) {
+    const std::string base = std::string(KURENAGI_CASES) + "/" + name;
+    return {name, file_text(base + ".keys"), file_text(base + ".screen")};
+}
+
+std::vector<Playthrough> recorded_playthroughs() {
+    std::vector<Playthrough> all;
+    std::ifstream index(std::string(KURENAGI_CASES) + "/index");
+    for (std::string name; std::getline(index, name);) {
+        all.push_back(recorded(name));
+    }
+    return all;
+}
 
 // A screen as the player reads it, in UTF-8, line by line; a byte that is no character is
 // shown as a question mark.

@@ -410,8 +410,6 @@ class LineEditing(unittest.TestCase):
          "太次郎Y 花"),
         ("keys that edit nothing are consumed whole", UTF8, "utf-8", 80,
          ["ab", EDIT_NOTHING, "\x1b", "c\n太郎\n"], ["名字：abc"], "abc 太郎"),
-        ("Ctrl-U clears the line", UTF8, "utf-8", 80, ["abc\x15", "de\n太郎\n"], ["名字：de"],
-         "de 太郎"),
         ("a line wider than the screen wraps, and is edited across the wrap", UTF8, "utf-8", 20,
          ["あいうえおかきくけこ", "\x7f" * 7, "\n", "太郎\n"], ["名字：あいう", ""], "あいう 太郎"),
         ("a wide character that does not fit goes to the next row", UTF8, "utf-8", 19,

@@ -1,15 +1,9 @@
-// The page's scripts: eslint's recommended rules, in the page's world and the worker's.
+// The page's scripts: eslint's recommended rules, the page's in a browser's window and the
+// service worker's in its own world.
 import js from "@eslint/js";
 import globals from "globals";
 
-export default [
-  js.configs.recommended,
-  {
-    files: ["web/page.js"],
-    languageOptions: { sourceType: "script", globals: { ...globals.browser, createKurenagi: "readonly" } },
-  },
-  {
-    files: ["web/sw.js"],
-    languageOptions: { sourceType: "script", globals: globals.serviceworker },
-  },
-];
+const script = (file, world) => ({ files: [file], languageOptions: { sourceType: "script", globals: world } });
+export default [js.configs.recommended,
+  script("web/page.js", { ...globals.browser, createKurenagi: "readonly" }),
+  script("web/sw.js", globals.serviceworker)];
