@@ -1,7 +1,5 @@
 #pragma once
 
-#include <termios.h>
-
 #include <memory>
 #include <string>
 
