@@ -13,13 +13,17 @@ namespace {
 
 std::string utf8(std::u8string_view text) { return {text.begin(), text.end()}; }
 
-// The editor on a screen `width` columns wide, below the story's `story`, fed keys in pieces
-// of `piece` bytes; the rest of each piece is kept for the next line, as a terminal device
-// keeps it. Every line it hands over is kept, "" for the end of the input.
+// The editor on a screen `width` columns wide, below the story's `story` (which the editor
+// hears of, unless the story goes elsewhere), fed keys in pieces of `piece` bytes; the rest of
+// each piece is kept for the next line, as a terminal device keeps it. Every line it hands
+// over is kept, "" for the end of the input.
 struct Typed {
-    Typed(int width, const std::string& story) : editor(*characters, true), screen(width) {
+    Typed(int width, const std::string& story, bool heard = true)
+        : editor(*characters, true), screen(width) {
         editor.set_columns(width);
-        editor.wrote(story);
+        if (heard) {
+            editor.wrote(story);
+        }
         screen.show(story);
     }
     void type(const std::string& keys, std::size_t piece) {
@@ -63,6 +67,7 @@ TEST(LineEditor, HandsOverTheLineAsEdited) {
         {"a\nb\004\004\004c\n", {"a\n", "b", "", "", "c\n"}},  // Ctrl-D hands over, or ends
         {"\x1b[1\n", {"\n"}},                                  // a sequence cut short by Enter
         {"a\x1b[2@b\n", {"ab\n"}},                             // '@' ends a sequence too
+        {"ab\x1b[1;5D\x1b[3~\n", {"a\n"}},                     // Ctrl-Left, then a sequence afresh
         {"ab\x1b[3~c\x01\x1b[3~\n", {"bc\n"}},  // Delete at the end, then at the start
         {"c\x1b[1~b\x1b[7~a\x1b[4~d\x1b[H\x1b[8~e\n", {"abcde\n"}},  // Home and End, rxvt's too
         {std::string(5000, 'a') + "\n", {std::string(LineEditor::longest_line, 'a') + "\n"}},
@@ -70,7 +75,7 @@ TEST(LineEditor, HandsOverTheLineAsEdited) {
          {"a\n", std::string(LineEditor::longest_line, 'b') + "\n"}},  // each line has room
         {std::string(LineEditor::longest_line, 'a') + "\x7f\x7f" + "bc\n",
          {std::string(LineEditor::longest_line - 2, 'a') + "bc\n"}},  // room again once erased
-        {"\177a\177\177bc\033[H\033[Cx\n", {"bxc\n"}},                // nothing to take; Right
+        {"\177a\177\177\033[Dbc\033[H\033[Cx\n", {"bxc\n"}},  // nothing to take or pass; Right
     };
     for (const auto& [keys, handed] : cases) {
         for (const std::size_t piece : {keys.size(), std::size_t{1}, std::size_t{3}}) {
@@ -84,16 +89,14 @@ TEST(LineEditor, HandsOverTheLineAsEdited) {
 // What the screen shows, and where the cursor stands, once the story wrote `story` and the
 // player typed `keys` on a screen `width` columns wide.
 TEST(LineEditor, ScreenShowsTheLineAsEdited) {
-    struct Case {
-        int width;
-        std::string story;
-        std::string keys;
-        std::vector<std::string> rows;
-        std::pair<int, int> cursor;
-    };
+    // The screen's width, the story, the keys, and the rows and the cursor they leave.
+    using Case =
+        std::tuple<int, std::string, std::string, std::vector<std::string>, std::pair<int, int>>;
     const auto with_name = [&](std::u8string_view text) { return name + utf8(text); };
+    const std::string shell = "$ kurenagi >story\n";  // the story goes to a file
     const std::vector<Case> cases = {
         {20, name, "", {name}, {0, 6}},
+        {20, shell, "\x1b[Hab", {"$ kurenagi >story", "ab"}, {1, 2}},
         {20, name, utf8(u8"山田\x1b[D川"), {with_name(u8"山川田")}, {0, 10}},
         {20, name, utf8(u8"山田\x7f"), {with_name(u8"山")}, {0, 8}},
         {10, name, utf8(u8"あいう"), {with_name(u8"あい"), utf8(u8"う")}, {1, 2}},
@@ -103,14 +106,17 @@ TEST(LineEditor, ScreenShowsTheLineAsEdited) {
         {10, name, utf8(u8"あいうa\x1b[H\x1b[3~"), {with_name(u8"いう"), "a"}, {0, 6}},
         {10, name, utf8(u8"あいうえ\x1b[H\x1b[F"), {with_name(u8"あい"), utf8(u8"うえ")}, {1, 4}},
         {10, name, utf8(u8"あいうえ\x15"), {name}, {0, 6}},
+        {10, name, utf8(u8"あいうえ\x1b[H\n"), {with_name(u8"あい"), utf8(u8"うえ")}, {2, 0}},
         // A line that ends at the margin: the wrap is still to come, also after moving back.
         {10, name, utf8(u8"あい\x1b[D\x1b[F"), {with_name(u8"あい")}, {0, 10}},
         {10, name, utf8(u8"あいう\x7fえ"), {with_name(u8"あい"), utf8(u8"え")}, {1, 2}},
+        {10, name, utf8(u8"あい\x1b[D\x7f"), {with_name(u8"い")}, {0, 6}},
         // A Tab reaches the next tab stop, or the end of the row; a mark after it keeps it blank.
         {20, "ab", "\tx", {"ab      x"}, {0, 9}},
         {10, "abcdefghi", "\tx", {"abcdefghi", "x"}, {1, 1}},
         {20, "ab", utf8(u8"\t\u0301x"), {utf8(u8"ab      \u0301x")}, {0, 9}},
         {20, name, "\xff", {name + "?"}, {0, 7}},  // a broken byte shows as what it becomes
+        {20, name, "\xe5\x8f\x1b[A", {name + "??"}, {0, 8}},  // and at once, cut short
         {20, name, utf8(u8"e\u0301"), {with_name(u8"e\u0301")}, {0, 7}},
         {20, name, utf8(u8"山\n"), {with_name(u8"山")}, {1, 0}},
         // After Enter the next line starts at the next row's first column, with or without a
@@ -120,30 +126,30 @@ TEST(LineEditor, ScreenShowsTheLineAsEdited) {
         // Ctrl-D hands "ab" over: it is the story's now, and Backspace cannot take it back.
         {20, name, "ab\004cd\177\177\177", {name + "ab"}, {0, 8}},
     };
-    for (const auto& c : cases) {
-        for (const std::size_t piece : {c.keys.size(), std::size_t{1}, std::size_t{3}}) {
-            SCOPED_TRACE(c.keys + " in pieces of " + std::to_string(piece));
-            Typed typed(c.width, c.story);
-            typed.type(c.keys, piece);
-            EXPECT_EQ(typed.screen.rows(), c.rows);
-            EXPECT_EQ(typed.screen.cursor(), c.cursor);
+    for (const auto& [width, story, keys, rows, cursor] : cases) {
+        for (const std::size_t piece : {keys.size(), std::size_t{1}, std::size_t{3}}) {
+            SCOPED_TRACE(keys + " in pieces of " + std::to_string(piece));
+            Typed typed(width, story, story != shell);
+            typed.type(keys, piece);
+            EXPECT_EQ(typed.screen.rows(), rows);
+            EXPECT_EQ(typed.screen.cursor(), cursor);
             EXPECT_EQ(typed.screen.garbled, 0);
-            if (c.keys.find('\n') != std::string::npos) {
+            if ((story + keys).find('\n') != std::string::npos) {
                 continue;  // the screen holds the rows of lines handed over
             }
             // Drawn afresh after a stop and `fg`, the line shows the same; laid out again on a
             // window resized without rewrapping, as if it had been typed there.
-            ScreenModel afresh(c.width);
+            ScreenModel afresh(width);
             afresh.show(typed.editor.redraw());
             EXPECT_EQ(afresh, typed.screen);
-            for (const int width : {c.width - 3, c.width + 7}) {
-                Typed resized(c.width, c.story);
-                Typed there(width, c.story);
-                resized.type(c.keys, piece);
-                there.type(c.keys, piece);
-                resized.screen.resize(width);
-                resized.screen.show(resized.editor.resize(width));
-                EXPECT_EQ(resized.screen, there.screen) << width;
+            for (const int to : {width - 3, width + 7}) {
+                Typed resized(width, story);
+                Typed there(to, story);
+                resized.type(keys, piece);
+                there.type(keys, piece);
+                resized.screen.resize(to);
+                resized.screen.show(resized.editor.resize(to));
+                EXPECT_EQ(resized.screen, there.screen) << to;
             }
         }
     }

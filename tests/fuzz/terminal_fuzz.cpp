@@ -109,10 +109,8 @@ Lines hand_over(const std::vector<std::string_view>& pieces, const std::string& 
             used += took;
             screen.show(echo);
             require(echo.find('\x04') == std::string::npos);
-            if ((handed = editor.has_line())) {
-                lines.emplace_back(used, editor.take_line());
-            }
-            if (handed && lines.back().second.ends_with('\n')) {
+            handed = editor.has_line();
+            if (handed && lines.emplace_back(used, editor.take_line()).second.ends_with('\n')) {
                 editor.wrote(prompt);
                 screen = ScreenModel(width);
                 screen.show(prompt);
