@@ -1,5 +1,8 @@
 #include "command_line.hpp"
 
+#include <algorithm>
+#include <array>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -15,7 +18,7 @@ constexpr std::string_view manual_ja = "説明書：man 6 kurenagi\n";
 #endif
 
 constexpr std::string_view help_en =
-    "Usage: kurenagi [--help | --version]\n"
+    "Usage: kurenagi [OPTION]\n"
     "Chapter one of a Japanese school-horror story, played at the text console.\n"
     "Started without options, it plays on standard input and output; every run starts\n"
     "from the first screen.\n"
@@ -35,12 +38,17 @@ constexpr std::string_view help_en =
     "  Ctrl-U             clears the line\n"
     "\n"
     "Options:\n"
-    "      --help         shows this help and exits\n"
-    "      --version      shows the version and exits\n"
+    "  -h, --help         shows this help and exits\n"
+    "  -V, --version      shows the version and exits\n"
+    "\n"
+    "Exit status:\n"
+    "  0  the story ended, the input ended, or the terminal hung up\n"
+    "  1  the screen could not be written or the keys read, or memory ran out\n"
+    "  2  the command line could not be taken\n"
     "\n";
 
 constexpr std::string_view help_ja =
-    "使い方：kurenagi [--help | --version]\n"
+    "使い方：kurenagi [オプション]\n"
     "文字の端末で遊ぶ学園ホラーノベルの第一章です。\n"
     "オプションなしで起動すると、標準入力と標準出力で遊びます。\n"
     "毎回最初の画面から始まります。\n"
@@ -60,8 +68,13 @@ constexpr std::string_view help_ja =
     "  Ctrl-U             行を消します\n"
     "\n"
     "オプション：\n"
-    "      --help         この説明を出して終わります\n"
-    "      --version      バージョンを出して終わります\n"
+    "  -h, --help         この説明を出して終わります\n"
+    "  -V, --version      バージョンを出して終わります\n"
+    "\n"
+    "終了ステータス：\n"
+    "  0  物語が終わった、入力が終わった、または端末が切れたとき\n"
+    "  1  画面に書けない、キーを読めない、またはメモリーが足りないとき\n"
+    "  2  コマンドラインを受け付けられないとき\n"
     "\n";
 
 constexpr std::string_view licence_en =
@@ -76,18 +89,85 @@ constexpr std::string_view licence_ja =
     "これは自由なプログラムです。自由に変更し、再配布できます。\n"
     "法律の許す限り、無保証です。\n";
 
-}  // namespace
+struct LongOption {
+    std::string_view name;
+    Request request;
+};
 
-Request request_of(std::span<char* const> arguments) {
-    for (const std::string_view argument : arguments.subspan(arguments.empty() ? 0 : 1)) {
-        if (argument == "--help") {
-            return Request::help;
+// No two names begin alike, so any beginning of one names it alone.
+constexpr std::array long_options{LongOption{"help", Request::help},
+                                  LongOption{"version", Request::version}};
+
+constexpr std::array short_options{std::pair{'h', Request::help}, std::pair{'V', Request::version}};
+
+CommandLine asking(Request request) {
+    CommandLine line;
+    line.request = request;
+    return line;
+}
+
+CommandLine refused(Fault fault, std::string_view argument) {
+    return {Request::refused, fault, std::string(argument)};
+}
+
+// "--name", "--name=value", or "-" and one or more letters, of which the first decides.
+CommandLine option(std::string_view argument) {
+    if (argument.starts_with("--")) {
+        const std::string_view typed = argument.substr(2);
+        const std::string_view name = typed.substr(0, typed.find('='));
+        for (const LongOption& option : long_options) {
+            if (!name.empty() && option.name.starts_with(name)) {
+                return name.size() == typed.size()
+                           ? asking(option.request)
+                           : refused(Fault::needless_value, "--" + std::string(option.name));
+            }
         }
-        if (argument == "--version") {
-            return Request::version;
+        return refused(Fault::unknown_long_option, argument);
+    }
+    for (const auto& [letter, request] : short_options) {
+        if (argument[1] == letter) {
+            return asking(request);
         }
     }
-    return Request::play;
+    return refused(Fault::unknown_short_option, argument.substr(1, 1));
+}
+
+// What each fault says, in English and in Japanese; "{}" stands for the argument.
+constexpr std::array<std::array<std::string_view, 2>, 4> fault_lines{{
+    {"unrecognized option '{}'", "'{}' というオプションはありません"},
+    {"invalid option -- '{}'", "'-{}' というオプションはありません"},
+    {"option '{}' doesn't allow an argument", "オプション '{}' は値を取りません"},
+    {"extra operand '{}'", "余分な引数 '{}' があります"},
+}};
+
+constexpr std::array<std::string_view, 2> try_help{
+    "Try 'kurenagi --help' for more information.\n",
+    "詳しくは 'kurenagi --help' を実行してください。\n"};
+
+// An argument is bytes in whatever codeset the shell had: its printable ASCII characters are
+// shown as they are, and every other byte as "?", so that nothing of it can drive the screen.
+std::string shown(std::string_view argument) {
+    std::string text(argument);
+    std::replace_if(
+        text.begin(), text.end(), [](char byte) { return byte < ' ' || byte > '~'; }, '?');
+    return text;
+}
+
+}  // namespace
+
+CommandLine command_line_of(std::span<char* const> arguments) {
+    std::optional<std::string_view> operand;
+    bool options_ended = false;
+    for (const std::string_view argument : arguments.subspan(arguments.empty() ? 0 : 1)) {
+        if (options_ended || argument.size() < 2 || argument[0] != '-') {
+            operand = operand.value_or(argument);
+        } else if (argument == "--") {
+            options_ended = true;
+        } else {
+            return option(argument);  // every option asks for something, or is a fault
+        }
+    }
+    return operand ? refused(Fault::operand, *operand) : CommandLine{};
 }
 
 int answer(Request request, bool japanese, Terminal& terminal) {
@@ -104,6 +184,18 @@ int answer(Request request, bool japanese, Terminal& terminal) {
         terminal.complain(failure.what());
         return 1;
     }
+}
+
+int refuse(const CommandLine& command_line, bool japanese, Terminal& terminal) {
+    const std::size_t language = japanese ? 1 : 0;
+    std::string line(fault_lines.at(static_cast<std::size_t>(command_line.fault)).at(language));
+    line.replace(line.find("{}"), 2, shown(command_line.argument));
+    try {
+        terminal.write("kurenagi: " + line + "\n" + std::string(try_help.at(language)));
+    } catch (const TerminalFailed&) {
+        // Standard error is gone: nobody is left to tell.
+    }
+    return 2;
 }
 
 }  // namespace kurenagi

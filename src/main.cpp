@@ -21,10 +21,16 @@ namespace {
 
 int main(int argc, char* argv[]) {
     std::set_new_handler(out_of_memory);
-    const auto request = kurenagi::request_of({argv, static_cast<std::size_t>(argc)});
-    if (request != kurenagi::Request::play) {
-        const auto output = kurenagi::open_message_output();
-        return kurenagi::answer(request, kurenagi::messages_in_japanese(), *output);
+    const auto command_line = kurenagi::command_line_of({argv, static_cast<std::size_t>(argc)});
+    switch (command_line.request) {
+        case kurenagi::Request::play:
+            break;
+        case kurenagi::Request::refused:
+            return kurenagi::refuse(command_line, kurenagi::messages_in_japanese(),
+                                    *kurenagi::open_error_output());
+        default:
+            return kurenagi::answer(command_line.request, kurenagi::messages_in_japanese(),
+                                    *kurenagi::open_message_output());
     }
     const auto terminal = kurenagi::open_standard_terminal();
     return kurenagi::play(*terminal);

@@ -114,22 +114,33 @@ class Pipes(unittest.TestCase):
         self.assertIn((1, b"kurenagi: out of memory\n"), said)
         self.assertLessEqual(said, {(0, b""), (1, b"kurenagi: out of memory\n")})
 
-    # Once they started the game, which then waited for keys.
-    def test_help_and_version_answer_without_reading_a_key(self):
+    # Once they started the game, which then waited for keys; a command line it cannot take
+    # plays nothing and says so on standard error, with status 2.
+    def test_command_lines_answer_without_reading_a_key(self):
         version = f"kurenagi {os.environ['KURENAGI_VERSION']}\n"
+        try_en, try_ja = "Try 'kurenagi --help' for more information.\n", "詳しくは 'kurenagi --help' を実行してください。\n"
         reader, writer = os.pipe()  # keys that never come
-        for arguments, settings, first in (
-                (["--version"], "LC_ALL=C", version + "Copyright"),
-                (["x", "--version", "--help"], "LANG=ja_JP.UTF-8", version + "Copyright"),
-                (["--help", "--version"], "LC_ALL=C", "Usage: kurenagi"),
-                (["--help"], "LC_MESSAGES=ja_JP.UTF-8", "使い方：kurenagi"),
-                (["--help"], "LC_CTYPE=ja_JP.UTF-8", "Usage: kurenagi"),
-                (["--help"], "LANG=ja_JP.eucJP", "使い方：kurenagi".encode("euc-jp").decode("latin-1")),
-                (["--help"], "LANG=ja", "使い方：kurenagi")):
+        for arguments, settings, status, first, errors in (
+                (["--version"], "LC_ALL=C", 0, version + "Copyright", ""),
+                (["x", "--vers", "--help"], "LANG=ja_JP.UTF-8", 0, version + "Copyright", ""),
+                (["-V"], "LC_ALL=C", 0, version, ""),
+                (["--help", "--version"], "LC_ALL=C", 0, "Usage: kurenagi", ""),
+                (["-hx"], "LC_ALL=C", 0, "Usage: kurenagi", ""),
+                (["--h"], "LC_MESSAGES=ja_JP.UTF-8", 0, "使い方：kurenagi", ""),
+                (["--help"], "LC_CTYPE=ja_JP.UTF-8", 0, "Usage: kurenagi", ""),
+                (["--help"], "LANG=ja_JP.eucJP", 0, "使い方：kurenagi".encode("euc-jp").decode("latin-1"), ""),
+                (["-h"], "LANG=ja", 0, "使い方：kurenagi", ""),
+                (["--foo", "--help"], "LC_ALL=C", 2, "", "kurenagi: unrecognized option '--foo'\n" + try_en),
+                (["-xh"], "LC_ALL=C", 2, "", "kurenagi: invalid option -- 'x'\n" + try_en),
+                (["--vers=1"], "LC_ALL=C", 2, "", "kurenagi: option '--version' doesn't allow an argument\n" + try_en),
+                (["story.txt", "--", "-h"], "LC_ALL=C", 2, "", "kurenagi: extra operand 'story.txt'\n" + try_en),
+                (["--", "-"], "LANG=ja_JP.UTF-8", 2, "", "kurenagi: 余分な引数 '-' があります\n" + try_ja),
+                (["\x1b]0;物\a"], "LANG=ja_JP.UTF-8", 2, "", "kurenagi: 余分な引数 '?]0;????' があります\n" + try_ja)):
             game = run(None, (settings,), args=[GAME, *arguments], stdin=reader,
                        stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=10)
             shown = game.stdout.decode("latin-1" if "euc" in settings else "utf-8")
-            self.assertEqual((game.returncode, game.stderr, shown[:len(first)]), (0, b"", first))
+            self.assertEqual((game.returncode, game.stderr.decode(), shown[:len(first) or None]),
+                             (status, errors, first))
         os.close(reader)
         os.close(writer)
         with open("/dev/full", "wb") as full:
@@ -319,6 +330,12 @@ class PseudoTerminal(unittest.TestCase):
         self.assertTrue(player.running())
         player.type("\x04")
         self.assertEqual(player.exit_status(), 0)
+        player = Player([GAME, "--foo"], ["LANG=ja_JP.UTF-8"], first=True)  # a file dropped on it
+        self.assertTrue(player.sees("ありません\r\n詳しくは 'kurenagi --help' を実行してください。\r\n"
+                                    "\r\nEnter キーでウィンドウを閉じます。"))
+        self.assertTrue(player.running())
+        player.type("\n")
+        self.assertEqual(player.exit_status(), 2)
 
     # Lines typed ahead once ran in the shell as commands, with the story on the terminal or
     # going into a pipe.

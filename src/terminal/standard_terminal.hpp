@@ -15,6 +15,11 @@ std::unique_ptr<Terminal> open_standard_terminal();
 // messages are.
 std::unique_ptr<Terminal> open_message_output();
 
+// Standard error for what the program says when it cannot take its command line, in the
+// locale's encoding like every message. Where the game has a window of its own, which would
+// close with it, the window stays until the player presses Enter; otherwise nothing is read.
+std::unique_ptr<Terminal> open_error_output();
+
 // Gives the player's terminal back its own mode, if the game changed it, for a way out that
 // runs no destructor. Safe in a signal handler.
 void give_the_terminal_back();

@@ -9,6 +9,7 @@ namespace {
 // Said outside the story, below it, in the screen's encoding like everything else.
 constexpr std::string_view window_closes =
     "\n物語はここで終わりました。Enter キーでウィンドウを閉じます。";
+constexpr std::string_view window_closes_after_message = "\nEnter キーでウィンドウを閉じます。";
 
 class ClosingTerminal final : public Terminal {
 public:
@@ -22,7 +23,8 @@ public:
             }
             if (closing_.keep_the_window) {
                 discard_typed_ahead();  // a key typed for the story must not close the window
-                terminal_->write(window_closes);
+                terminal_->write(closing_.after_a_message ? window_closes_after_message
+                                                          : window_closes);
                 wait_for_enter();
             }
         } catch (const TerminalFailed&) {

@@ -19,6 +19,9 @@ struct Closing {
     // The keyboard is a terminal: keys still unread are thrown away, so that nothing typed
     // for the story reaches the shell after it. Empty where there is nothing to discard.
     std::function<void()> discard_typed_ahead;
+    // The window stays after a message of the program's own, not after a story: its last line
+    // then says only how to close it.
+    bool after_a_message = false;
 };
 
 // Puts `closing` around a terminal: it passes everything through, and does what `closing`

@@ -61,6 +61,25 @@ std::unique_ptr<Terminal> open_message_output() {
     return converted(locale_conversion(), std::make_unique<DescriptorTerminal>());
 }
 
+std::unique_ptr<Terminal> open_error_output() {
+    auto device = converted(locale_conversion(),
+                            std::make_unique<DescriptorTerminal>(STDIN_FILENO, STDERR_FILENO));
+    // A desktop entry that hands the game a file starts it as the leader of the terminal's
+    // session, in a window that would close before the message could be read.
+    const bool window = ::isatty(STDIN_FILENO) != 0 && ::isatty(STDERR_FILENO) != 0 &&
+                        ::tcgetsid(STDIN_FILENO) == ::getpid();
+    Closing closing{
+        .end_the_line = false,
+        .keep_the_window = window,
+        .discard_typed_ahead = {},
+        .after_a_message = true,
+    };
+    if (window) {
+        closing.discard_typed_ahead = [] { ::tcflush(STDIN_FILENO, TCIFLUSH); };
+    }
+    return closing_terminal(std::move(device), std::move(closing));
+}
+
 bool messages_in_japanese() {
     return is_japanese(
         locale_name(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG")));
@@ -105,6 +124,7 @@ std::unique_ptr<Terminal> open_standard_terminal() {
         // terminal's session; a shell starts it as one of its own.
         .keep_the_window = screen && keyboard && ::tcgetsid(STDIN_FILENO) == ::getpid(),
         .discard_typed_ahead = {},
+        .after_a_message = false,
     };
     if (editor != nullptr) {
         closing.discard_typed_ahead = [editor] { editor->discard_typed_ahead(); };

@@ -10,6 +10,8 @@ std::unique_ptr<Terminal> open_standard_terminal() { return open_page_terminal()
 // The page starts the game with no arguments: nothing ever asks for a message.
 std::unique_ptr<Terminal> open_message_output() { return open_page_terminal(); }
 
+std::unique_ptr<Terminal> open_error_output() { return open_page_terminal(); }
+
 bool messages_in_japanese() { return true; }
 
 void give_the_terminal_back() {}

@@ -57,8 +57,11 @@ std::string to_code_page_932(std::u16string_view typed) {
 
 class HandleTerminal : public Terminal {
 public:
-    HandleTerminal(bool console_in, bool console_out)
-        : console_in_(console_in), console_out_(console_out), text_mode_(console_in) {}
+    HandleTerminal(bool console_in, bool console_out, DWORD output)
+        : output_(GetStdHandle(output)),
+          console_in_(console_in),
+          console_out_(console_out),
+          text_mode_(console_in) {}
 
     std::size_t read(std::span<char> buffer) override {
         while (pending_.empty()) {
@@ -163,7 +166,7 @@ private:
     }
 
     HANDLE input_ = GetStdHandle(STD_INPUT_HANDLE);
-    HANDLE output_ = GetStdHandle(STD_OUTPUT_HANDLE);
+    HANDLE output_;
     bool console_in_;
     bool console_out_;
     TextModeInput text_mode_;
@@ -176,8 +179,8 @@ private:
 
 }  // namespace
 
-std::unique_ptr<Terminal> open_standard_handles(bool console_in, bool console_out) {
-    return std::make_unique<HandleTerminal>(console_in, console_out);
+std::unique_ptr<Terminal> open_standard_handles(bool console_in, bool console_out, DWORD output) {
+    return std::make_unique<HandleTerminal>(console_in, console_out, output);
 }
 
 }  // namespace kurenagi

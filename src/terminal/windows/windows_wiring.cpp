@@ -17,12 +17,37 @@ bool is_console(HANDLE handle) {
     return GetConsoleMode(handle, &mode) != FALSE;
 }
 
+// Explorer starts the game in a console of its own, which closes with it (a file dragged onto
+// kurenagi.exe, say); a shell shares its console with it.
+bool alone_in_console() {
+    std::array<DWORD, 2> attached{};
+    return GetConsoleProcessList(attached.data(), attached.size()) == 1;
+}
+
 }  // namespace
 
 // A console gets Unicode; a pipe or a file gets code page 932, the code page of Japanese
 // Windows.
 std::unique_ptr<Terminal> open_message_output() {
     return open_standard_handles(false, is_console(GetStdHandle(STD_OUTPUT_HANDLE)));
+}
+
+std::unique_ptr<Terminal> open_error_output() {
+    HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+    const bool keyboard = is_console(input);
+    const bool screen = is_console(GetStdHandle(STD_ERROR_HANDLE));
+    const bool window = keyboard && screen && alone_in_console();
+    Closing closing{
+        .end_the_line = false,
+        .keep_the_window = window,
+        .discard_typed_ahead = {},
+        .after_a_message = true,
+    };
+    if (window) {
+        closing.discard_typed_ahead = [input] { FlushConsoleInputBuffer(input); };
+    }
+    return closing_terminal(open_standard_handles(keyboard, screen, STD_ERROR_HANDLE),
+                            std::move(closing));
 }
 
 // A console's mode is never changed.
@@ -39,13 +64,11 @@ std::unique_ptr<Terminal> open_standard_terminal() {
     if (!keyboard && !screen) {
         return terminal;
     }
-    // Explorer starts the game in a console of its own; a shell shares its console with it.
-    std::array<DWORD, 2> attached{};
-    const bool alone = GetConsoleProcessList(attached.data(), attached.size()) == 1;
     Closing closing{
         .end_the_line = screen,
-        .keep_the_window = screen && keyboard && alone,
+        .keep_the_window = screen && keyboard && alone_in_console(),
         .discard_typed_ahead = {},
+        .after_a_message = false,
     };
     if (keyboard) {
         closing.discard_typed_ahead = [input] { FlushConsoleInputBuffer(input); };
