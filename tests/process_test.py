@@ -2,8 +2,9 @@
 # The built game as its own process: on pipes that are slow or fail, as a script or another
 # program may give it (tests/replay.sh plays the recorded cases through plain pipes), and on
 # pseudo-terminals, as a player meets it, in every locale. The paths come from ctest:
-# KURENAGI_GAME, KURENAGI_CASES (the recorded playthroughs in code page 932), KURENAGI_LOCALES
-# (where an EUC-JP locale was made); .ci/windows names KURENAGI_WINDOWS_GAME for the Wine test.
+# KURENAGI_GAME, KURENAGI_CASES (the recorded playthroughs in code page 932), and, for the test
+# of its own that plays only in it, KURENAGI_LOCALES (where localedef made an EUC-JP locale);
+# .ci/windows names KURENAGI_WINDOWS_GAME for the Wine test.
 # What a build machine may lack (a pseudo-terminal, the EUC-JP locale) is skipped, and the run
 # then ends with status 77, which ctest reports as skipped.
 import contextlib
@@ -25,6 +26,8 @@ import unittest
 GAME, CASES = os.environ["KURENAGI_GAME"], os.environ["KURENAGI_CASES"]
 SANITIZED = os.environ.get("KURENAGI_SANITIZED") == "ON"
 LOCALE_VARIABLES = ("LC_ALL", "LC_CTYPE", "LANG", "LANGUAGE", "LOCPATH")
+LOCALES = os.environ.get("KURENAGI_LOCALES")
+EUC_JP = [f"LOCPATH={LOCALES}", "LANG=ja_JP.EUC-JP"]
 LACKING = []
 
 
@@ -33,9 +36,20 @@ def lacking(what):
     raise unittest.SkipTest(f"skipped: this machine has no {what}")
 
 
+def made_locale():
+    if not os.path.isdir(f"{LOCALES}/ja_JP.EUC-JP"):
+        lacking("EUC-JP locale (made by localedef)")
+
+
 def environment(*settings):
     env = {name: value for name, value in os.environ.items() if name not in LOCALE_VARIABLES}
     return env | dict(setting.split("=", 1) for setting in settings)
+
+
+# The rows of a table in the EUC-JP locale that localedef made, where KURENAGI_LOCALES says
+# where it is, and the others everywhere else.
+def rows(table):
+    return [row for row in table if (EUC_JP in row) == bool(LOCALES)]
 
 
 def recorded(name):
@@ -286,8 +300,7 @@ class PseudoTerminal(unittest.TestCase):
             lacking("pseudo-terminal")
 
     def test_every_locale_gets_readable_japanese(self):
-        euc_jp = f"{os.environ['KURENAGI_LOCALES']}/ja_JP.EUC-JP"
-        for settings, codeset in [
+        for settings, codeset in rows([
                 (["LC_ALL=C.UTF-8"], "utf-8"),
                 (["LANG=xx_XX.UTF-8"], "utf-8"),  # named, but installed nowhere
                 (["LANG=xx_XX"], "utf-8"),  # neither installed nor naming its codeset
@@ -296,12 +309,10 @@ class PseudoTerminal(unittest.TestCase):
                 (["LANG=xx_XX.UTF-16"], "utf-8"), (["LANG=xx_XX.IBM037"], "utf-8"),
                 (["LANG=xx_XX.UTF-7"], "utf-8"), (["LANG= "], "utf-8"),
                 ([], "utf-8"),
-                ([f"LOCPATH={os.environ['KURENAGI_LOCALES']}", "LANG=ja_JP.EUC-JP"], "euc-jp"),
-                (["LANG=ja_JP.SJIS"], "cp932")]:
-            if codeset == "euc-jp" and not os.path.isdir(euc_jp):
-                with self.subTest(settings):
-                    lacking("EUC-JP locale (made by localedef)")
-                continue
+                (EUC_JP, "euc-jp"),
+                (["LANG=ja_JP.SJIS"], "cp932")]):
+            if settings == EUC_JP:
+                made_locale()
             player = Player([GAME], settings)
             self.assertTrue(player.sees("選択肢入力の際は半角英数でお願いいたします", codeset), settings)
             # Nine bytes of code page 932, 13 of UTF-8: a name the story keeps whole.
@@ -393,7 +404,6 @@ class PseudoTerminal(unittest.TestCase):
 
 
 UTF8 = ["LC_ALL=C.UTF-8"]
-EUC_JP = [f"LOCPATH={os.environ['KURENAGI_LOCALES']}", "LANG=ja_JP.EUC-JP"]
 SJIS = ["LANG=ja_JP.SJIS"]  # installed nowhere: the name tells, and the story's bytes go as they are
 LEFT, HOME, END, DELETE = "\x1b[D", "\x1b[H", "\x1bOF", "\x1b[3~"
 # In a mount namespace of its own, /dev/pts is empty: the terminal has no name there.
@@ -452,10 +462,10 @@ class LineEditing(unittest.TestCase):
     ]
 
     def test_edits_show_as_a_console_shows_them(self):
-        for what, settings, codeset, columns, writes, rows, confirmation, *terminal in self.EDITS:
+        for what, settings, codeset, columns, writes, prompt, confirmation, *terminal in rows(self.EDITS):
             with self.subTest(what):
-                if settings == EUC_JP and not os.path.isdir(EUC_JP[0][8:] + "/ja_JP.EUC-JP"):
-                    lacking("EUC-JP locale (made by localedef)")
+                if settings == EUC_JP:
+                    made_locale()
                 if "nameless" in (terminal or [{}])[0] and run([], args=NAMELESS + ["true"]).returncode:
                     lacking("mount namespace of its own (unshare)")
                 player = Player([GAME], settings, columns=columns, **(terminal or [{}])[0])
@@ -479,7 +489,7 @@ class LineEditing(unittest.TestCase):
                     pyte.Stream(screen).feed(player.screen[start:end].decode(codeset, "replace"))
                 shown = [row.rstrip() for row in screen.display]
                 at = max(n for n, row in enumerate(shown) if row.startswith("名字："))
-                self.assertEqual(shown[at:at + len(rows)], rows)
+                self.assertEqual(shown[at:at + len(prompt)], prompt)
                 os.kill(player.game(), signal.SIGKILL)
                 player.exit_status()
 
