@@ -21,8 +21,11 @@ Taken taken;
 volatile std::sig_atomic_t resized = 0;
 volatile std::sig_atomic_t continued = 0;
 
-// Signals whose default ends the game: the terminal is given back first.
-constexpr std::array ending_signals = {SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGPIPE, SIGABRT};
+// Every signal whose default ends the game: the terminal is given back first. (A fault the
+// game itself made, SIGSEGV say, is made again once the handler returns, and then ends it.)
+constexpr std::array ending_signals = {
+    SIGHUP,  SIGINT,  SIGQUIT, SIGILL,  SIGTRAP, SIGABRT, SIGBUS,    SIGFPE,  SIGSEGV, SIGPIPE,
+    SIGALRM, SIGTERM, SIGUSR1, SIGUSR2, SIGXCPU, SIGXFSZ, SIGVTALRM, SIGPROF, SIGSYS};
 
 void note(volatile std::sig_atomic_t& flag) {
     const int saved = errno;
