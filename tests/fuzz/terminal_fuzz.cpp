@@ -125,7 +125,8 @@ void edit(FuzzedDataProvider& provider) {
     const int width = provider.ConsumeIntegralInRange(2, 30);
     // A few rows of keys: every redraw costs the line's length, and no more is needed to wrap.
     const std::string keys = provider.ConsumeRandomLengthString(160);
-    const std::string prompt = provider.ConsumeBool() ? "名字：" : "";
+    static const std::u8string_view name = u8"名字：";  // the screen speaks UTF-8
+    const std::string prompt = provider.ConsumeBool() ? std::string(name.begin(), name.end()) : "";
     // In pieces (all at once, now and then), the lines and where they end are those of the
     // keys all at once; none is longer than a line may be, nor holds a control but a Tab.
     const std::size_t longest = provider.ConsumeBool() ? keys.size() : 8;
