@@ -47,10 +47,12 @@ constexpr std::array codesets = {"UTF-8",           "EUC-JP",         "EUC-JP-MS
 
 // Decoders that shift, or that compose a letter with its mark, may read a character split across
 // reads otherwise than whole (the terminal target knows them too); they never meet a terminal's
-// keys split within a line. The screen must not depend on the pieces for all the others.
+// keys split within a line. UTF-16's encoder, which no terminal of the game gets, starts again
+// with a byte-order mark whenever the screen is brought back to its initial state, at every
+// wait. The screen must not depend on the pieces for all the others.
 bool pieces_may_matter(std::string_view codeset) {
     return codeset.starts_with("ISO-2022") || codeset == "UTF-7" || codeset == "TCVN5712-1" ||
-           codeset == "CP1255";
+           codeset == "CP1255" || codeset == "UTF-16";
 }
 
 // The screen the story shows for `keys`, on a screen that speaks `codeset`, or its own.
