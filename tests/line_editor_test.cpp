@@ -21,6 +21,7 @@ struct Typed {
     Typed(int width, const std::string& story, bool heard = true)
         : editor(*characters, true), screen(width) {
         editor.set_columns(width);
+        editor.await(Awaited::word);
         if (heard) {
             editor.wrote(story);
         }
@@ -67,7 +68,7 @@ TEST(LineEditor, HandsOverTheLineAsEdited) {
         {"a\nb\004\004\004c\n", {"a\n", "b", "", "", "c\n"}},  // Ctrl-D hands over, or ends
         {"\x1b[1\n", {"\n"}},                                  // a sequence cut short by Enter
         {"a\x1b[2@b\n", {"ab\n"}},                             // '@' ends a sequence too
-        {"ab\x1b[1;5D\x1b[3~\n", {"a\n"}},                     // Ctrl-Left, then a sequence afresh
+        {"ab\x1b[1;5D\x1b[3~\n", {"b\n"}},                     // Ctrl-Left, to the word's start
         {"ab\x1b[3~c\x01\x1b[3~\n", {"bc\n"}},  // Delete at the end, then at the start
         {"c\x1b[1~b\x1b[7~a\x1b[4~d\x1b[H\x1b[8~e\n", {"abcde\n"}},  // Home and End, rxvt's too
         {std::string(5000, 'a') + "\n", {std::string(LineEditor::longest_line, 'a') + "\n"}},
@@ -76,6 +77,22 @@ TEST(LineEditor, HandsOverTheLineAsEdited) {
         {std::string(LineEditor::longest_line, 'a') + "\x7f\x7f" + "bc\n",
          {std::string(LineEditor::longest_line - 2, 'a') + "bc\n"}},  // room again once erased
         {"\177a\177\177\033[Dbc\033[H\033[Cx\n", {"bxc\n"}},  // nothing to take or pass; Right
+        // Words: Ctrl-W and Alt-Backspace, Alt-B and Ctrl-Left, Ctrl-Right, Alt-Left, Alt-F.
+        {"ab cd  \x17x\n", {"ab x\n"}},
+        {"ab cd\x1b\x7f\x1b\x08x\n", {"x\n"}},
+        {"ab cd\x1b"
+         "bX\x1b[1;5CY\x1b[1;3DZ\x1b"
+         "fW\n",
+         {"ab ZXcdYW\n"}},
+        // History, newest first; Down comes back to the line being typed.
+        {"a\nb\n\x1b[A\x1b[A\x1b[A\n", {"a\n", "b\n", "a\n"}},
+        {"a\nq\x1bOAx\x1b[B\x1b[B\n", {"a\n", "q\n"}},
+        {"a\n\n\x1b[A\x1b[A\x7f\n", {"a\n", "\n", "\n"}},  // an empty line is not kept
+        // What terminals send that is no key: its strings, to BEL or ST, and X10 mouse reports.
+        {"a\x1b]11;rgb:0/0/0\ab\x1bP1$r0m\x1b\\c\x1b[M !!d\x1b_x\x1b\\\x1b^y\x18\x1bXz\ae\n",
+         {"abcde\n"}},
+        {"a\x1b]x\nb\n", {"a\n", "b\n"}},  // Enter, which no string holds
+        {"\x1b]" + std::string(1100, 'x') + "\n", {std::string(76, 'x') + "\n"}},
     };
     for (const auto& [keys, handed] : cases) {
         for (const std::size_t piece : {keys.size(), std::size_t{1}, std::size_t{3}}) {
@@ -125,6 +142,8 @@ TEST(LineEditor, ScreenShowsTheLineAsEdited) {
         {10, name, "\nabcdef\x1b[Hx", {name, "xabcdef"}, {1, 1}},
         // Ctrl-D hands "ab" over: it is the story's now, and Backspace cannot take it back.
         {20, name, "ab\004cd\177\177\177", {name + "ab"}, {0, 8}},
+        {10, name, "ab cdef\x17x", {with_name(u8"ab x")}, {0, 10}},
+        {10, name, "ab\n\x1b[A", {name + "ab", "ab"}, {1, 2}},
     };
     for (const auto& [width, story, keys, rows, cursor] : cases) {
         for (const std::size_t piece : {keys.size(), std::size_t{1}, std::size_t{3}}) {

@@ -24,13 +24,18 @@ Input::Input(Terminal& terminal, Output& output)
       buffer_(new std::array<char, console_piece>) {}  // NOLINT(modernize-make-unique)
 
 bool Input::gate() {
+    awaited_ = Awaited::key;
     const int last_key = take();
     return last_key == '\n';
 }
 
-void Input::swallow() { take(); }
+void Input::swallow() {
+    awaited_ = Awaited::key;
+    take();
+}
 
 bool Input::read_number(int& number) {
+    awaited_ = Awaited::number;
     int byte = skip_white_space();
     const bool negative = byte == '-';
     if (byte == '+' || byte == '-') {
@@ -55,6 +60,7 @@ bool Input::read_number(int& number) {
 }
 
 void Input::read_word(TextField& field) {
+    awaited_ = Awaited::word;
     if (skip_white_space() == end_of_input) {
         return;
     }
@@ -93,6 +99,7 @@ bool Input::refill() {
     }
     output_.flush();
     start_ = 0;
+    terminal_.await(awaited_);
     end_ = terminal_.read(*buffer_);
     ended_ = end_ == 0;
     return !ended_;

@@ -53,6 +53,7 @@ private:
     std::size_t start_ = 0;
     std::size_t end_ = 0;
     bool ended_ = false;
+    Awaited awaited_ = Awaited::key;  // what the read under way is for
 };
 
 }  // namespace kurenagi

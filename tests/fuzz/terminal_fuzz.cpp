@@ -95,6 +95,7 @@ using Lines = std::vector<std::pair<std::size_t, std::string>>;  // where each e
 Lines hand_over(const std::vector<std::string_view>& pieces, const std::string& prompt, int width,
                 kurenagi::LineEditor& editor, ScreenModel& screen) {
     editor.set_columns(width);
+    editor.await(kurenagi::Awaited::word);  // history too
     editor.wrote(prompt);
     screen.show(prompt);
     std::string typed;

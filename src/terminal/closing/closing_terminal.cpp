@@ -43,6 +43,8 @@ public:
         return got;
     }
 
+    void await(Awaited awaited) override { terminal_->await(awaited); }
+
     void write(std::string_view bytes) override {
         terminal_->write(bytes);
         if (!bytes.empty()) {

@@ -54,6 +54,8 @@ public:
         device_->write(to_screen_ ? to_screen_->convert(bytes) : std::string(bytes));
     }
 
+    void await(Awaited awaited) override { device_->await(awaited); }
+
     void complain(std::string_view message) override { device_->complain(message); }
 
 private:

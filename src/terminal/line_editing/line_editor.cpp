@@ -64,6 +64,12 @@ std::string LineEditor::take_line() {
     return std::exchange(line_out_, {});
 }
 
+std::string LineEditor::escape_alone() {
+    echo_out_.clear();
+    press(keys_.escape_alone(), '\x1B');
+    return echo_ ? std::exchange(echo_out_, {}) : "";
+}
+
 void LineEditor::press(Key key, char byte) {
     if (key == Key::text) {
         type(byte);
@@ -77,6 +83,23 @@ void LineEditor::press(Key key, char byte) {
         case Key::end_of_input:
             hand_over(false);
             return;
+        case Key::up:
+        case Key::down:
+            recall(key == Key::up ? 1 : -1);
+            break;
+        case Key::text:
+        case Key::nothing:
+            return;
+        default:
+            edit(key);
+            break;
+    }
+    show();
+}
+
+void LineEditor::edit(Key key) {
+    std::size_t from = cursor_;
+    switch (key) {
         case Key::backspace:
             if (cursor_ > 0) {
                 erase(--cursor_);
@@ -100,24 +123,101 @@ void LineEditor::press(Key key, char byte) {
             cursor_ = line_.size();
             break;
         case Key::clear_line:
-            line_.clear();
-            bytes_ = 0;
-            cursor_ = 0;
+        case Key::escape:
+            set_line({});
             break;
-        case Key::text:
-        case Key::nothing:
-            return;
+        case Key::word_back:
+            cursor_ = word_start();
+            break;
+        case Key::delete_word_back:
+            for (cursor_ = word_start(); from > cursor_; --from) {
+                erase(cursor_);
+            }
+            break;
+        case Key::word_forward:
+            cursor_ = word_end();
+            break;
+        default:
+            break;
     }
-    show();
+}
+
+// A word is a run of characters that are not blanks, as a shell's line editor has it: where
+// the one before the cursor starts, and where the one after it ends.
+bool LineEditor::blank(std::size_t at) const {
+    const char first = line_[at].bytes.front();
+    return first == ' ' || first == '\t';
+}
+
+std::size_t LineEditor::word_start() const {
+    std::size_t at = cursor_;
+    while (at > 0 && blank(at - 1)) {
+        --at;
+    }
+    while (at > 0 && !blank(at - 1)) {
+        --at;
+    }
+    return at;
+}
+
+std::size_t LineEditor::word_end() const {
+    std::size_t at = cursor_;
+    while (at < line_.size() && blank(at)) {
+        ++at;
+    }
+    while (at < line_.size() && !blank(at)) {
+        ++at;
+    }
+    return at;
+}
+
+// One line further back in the history (1) or forward (-1); the newest line forward is the one
+// being typed, as it was left.
+void LineEditor::recall(int step) {
+    if (awaited_ == Awaited::key) {
+        return;
+    }
+    const auto& lines = history();
+    if ((step < 0 && back_ == 0) || (step > 0 && back_ == lines.size())) {
+        return;
+    }
+    if (back_ == 0) {
+        typed_ = line();
+    }
+    back_ = step > 0 ? back_ + 1 : back_ - 1;
+    set_line(back_ == 0 ? typed_ : lines[lines.size() - back_]);
+}
+
+// The line holds `bytes` instead, the cursor at its end.
+void LineEditor::set_line(std::string_view bytes) {
+    line_.clear();
+    bytes_ = 0;
+    cursor_ = 0;
+    partial_.clear();
+    for (const char byte : bytes) {
+        put(byte);
+    }
+}
+
+std::string LineEditor::line() const {
+    std::string bytes;
+    for (const Cell& cell : line_) {
+        bytes += cell.bytes;
+    }
+    return bytes;
 }
 
 // A byte of a character: the character goes into the line once it is whole. A Tab is a
 // character of its own, as wide as the way to the next tab stop.
 void LineEditor::type(char byte) {
+    put(byte);
+    show();
+}
+
+void LineEditor::put(char byte) {
     if (byte == '\t') {
         take_partial_as_broken();
         insert("\t", 0, false);
-        show();
         return;
     }
     partial_ += byte;
@@ -129,7 +229,6 @@ void LineEditor::type(char byte) {
         insert(partial_.substr(0, length), columns, broken);
         partial_.erase(0, length);
     }
-    show();
 }
 
 // A combining mark goes with the character before it; a control character is no part of a
@@ -172,11 +271,11 @@ void LineEditor::take_partial_as_broken() {
 void LineEditor::hand_over(bool with_line_feed) {
     cursor_ = line_.size();
     show();
-    line_out_.clear();
-    for (const Cell& cell : line_) {
-        line_out_ += cell.bytes;
-    }
+    line_out_ = line();
     if (with_line_feed) {
+        if (awaited_ != Awaited::key && !line_out_.empty()) {
+            history().push_back(line_out_);
+        }
         line_out_ += '\n';
         echo_out_ += '\n';
         story_line_.clear();
@@ -191,6 +290,7 @@ void LineEditor::hand_over(bool with_line_feed) {
     drawn_ = 0;
     changed_ = 0;
     cursor_ = 0;
+    back_ = 0;
     handed_over_ = true;
 }
 

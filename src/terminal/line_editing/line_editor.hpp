@@ -1,6 +1,7 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -8,14 +9,16 @@
 
 #include "terminal/line_editing/key_parser.hpp"
 #include "terminal/line_editing/screen_characters.hpp"
+#include "terminal/terminal.hpp"
 
 namespace kurenagi {
 
 // A console's line editing, as the Windows console does it in its cooked mode, for a terminal
 // that sends its keys as they are typed: the line is kept and echoed character by character,
-// in the screen's codeset, and handed over only when Enter ends it. Keys move within the line,
-// insert and remove whole characters, and erase their columns, across the screen's right
-// margin too. Pure: it reads nothing and writes nothing, it says what to echo.
+// in the screen's codeset, and handed over only when Enter ends it. Keys move within the line
+// by characters and words, insert and remove whole characters, and erase their columns,
+// across the screen's right margin too; at a number or a word, Up and Down bring back the
+// lines given there before. Pure: it reads nothing and writes nothing, it says what to echo.
 class LineEditor {
 public:
     // A line as a console keeps it: longer ones take no more characters.
@@ -29,6 +32,10 @@ public:
     // What the story wrote on the screen: the line being typed starts where it left off.
     void wrote(std::string_view bytes);
 
+    // What the story waits for: history is for numbers and words, each its own; a line
+    // recalled at a beat would skip as many beats as it has characters.
+    void await(Awaited awaited) { awaited_ = awaited; }
+
     // Edits the line with the keys at the start of `keys`, up to the one that hands the line
     // over: Enter (the line with its line feed), or Ctrl-D (what was typed; nothing at all on
     // an empty line, which is the end of the input). Returns how many bytes it took; what the
@@ -40,8 +47,9 @@ public:
     std::string take_line();
 
     // An Esc with nothing after it: whether the next key belongs to it is for time to tell.
+    // Once its wait is over, it was pressed alone, and clears the line as a console's does.
     [[nodiscard]] bool after_escape() const { return keys_.after_escape(); }
-    void forget_escape() { keys_.forget_escape(); }
+    std::string escape_alone();
 
     // The screen was cleared or reflowed under the line (a stop and `fg`, a new width): the
     // story's last line and the line being typed are drawn again from the cursor's new row.
@@ -71,7 +79,16 @@ private:
 
     void catch_up_with_the_story();
     void press(Key key, char byte);
+    void edit(Key key);
+    void recall(int step);
+    void set_line(std::string_view bytes);
+    std::vector<std::string>& history() { return history_.at(awaited_ == Awaited::word ? 1 : 0); }
+    [[nodiscard]] bool blank(std::size_t at) const;
+    [[nodiscard]] std::size_t word_start() const;
+    [[nodiscard]] std::size_t word_end() const;
     void type(char byte);
+    void put(char byte);
+    [[nodiscard]] std::string line() const;
     void insert(std::string bytes, int columns, bool broken);
     void erase(std::size_t cell);
     void take_partial_as_broken();
@@ -106,6 +123,12 @@ private:
     std::string echo_out_;  // what this feed has to show
     std::string line_out_;
     bool handed_over_ = false;
+    // The lines given at numbers and at words, oldest first, and the line being typed while
+    // one of them is recalled.
+    Awaited awaited_ = Awaited::key;
+    std::array<std::vector<std::string>, 2> history_;
+    std::size_t back_ = 0;  // how far back in it the line is: 0, the line being typed
+    std::string typed_;
 };
 
 }  // namespace kurenagi

@@ -134,7 +134,7 @@ bool EditingTerminal::more_keys() {
         throw TerminalFailed(std::string("cannot read standard input: ") + std::strerror(errno));
     }
     if (got == 0) {
-        editor_.forget_escape();
+        show(editor_.escape_alone());
     }
     if (ready[1].revents != 0) {
         const auto notes = mode_->take_notes();

@@ -30,6 +30,7 @@ public:
 
     std::size_t read(std::span<char> buffer) override;
     void write(std::string_view bytes) override;
+    void await(Awaited awaited) override { editor_.await(awaited); }
     void complain(std::string_view message) override { device_->complain(message); }
 
     // Throws away what was typed and not yet read, by the terminal and by the editor alike.
