@@ -402,6 +402,20 @@ class PseudoTerminal(unittest.TestCase):
         player.type("\x04")
         self.assertEqual(player.exit_status(), 0)
 
+    # Piped in, a name holding controls is repeated with "?" for them at a terminal, which would
+    # obey them, and as it was typed into a pipe or a file.
+    def test_controls_in_piped_names_are_never_obeyed_by_a_screen(self):
+        keys, confirmed = b"\n1\n\x1b[2J\x1b]0;\a \x7f\n", " であっていますか？".encode("cp932")
+        master, screen = os.openpty()
+        self.assertEqual(run(keys, stdout=screen, stderr=screen).returncode, 0)
+        os.close(screen)
+        shown = b""
+        with contextlib.suppress(OSError):
+            while select.select([master], [], [], 1)[0]:
+                shown += os.read(master, 65536)
+        self.assertIn("?[2J?]0;? ? であっていますか？".encode(), shown)
+        self.assertIn(b"\x1b[2J\x1b]0;\a \x7f" + confirmed, run(keys).stdout)
+
 
 UTF8 = ["LC_ALL=C.UTF-8"]
 SJIS = ["LANG=ja_JP.SJIS"]  # installed nowhere: the name tells, and the story's bytes go as they are

@@ -14,6 +14,7 @@
 #include "terminal/closing/closing_terminal.hpp"
 #include "terminal/codesets/converting_terminal.hpp"
 #include "terminal/codesets/locale_names.hpp"
+#include "terminal/codesets/visible_controls.hpp"
 #include "terminal/posix/descriptor_terminal.hpp"
 #include "terminal/posix/editing_terminal.hpp"
 #include "terminal/posix/keyboard_mode.hpp"
@@ -118,6 +119,9 @@ std::unique_ptr<Terminal> open_standard_terminal() {
         }
     }
     device = converted(std::move(locale), std::move(device));
+    if (screen) {
+        device = showing_controls(std::move(device));
+    }
     Closing closing{
         .end_the_line = screen,
         // A terminal emulator or a desktop entry starts the game as the leader of the
