@@ -471,6 +471,8 @@ class LineEditing(unittest.TestCase):
          ["ab\x7fc\n", "太郎\n"], ["名字：ab^?c^J"], "ab?c 太郎", {"off": termios.ICANON}),
         ("a wider window lays the line out again", UTF8, "utf-8", 10, ["あいうえ", 30, "\n太郎\n"],
          ["名字：あいうえ"], "あいうえ 太郎"),
+        ("only what the story can hold, in its form, a kana and its mark as one", UTF8, "utf-8", 80,
+         ["山😀田", "か\u3099〜\n", "太郎\n"], ["名字：山田が～"], "山田が～ 太郎"),
         ("an ignored Ctrl-C stays ignored", UTF8, "utf-8", 80, ["山田", "\x03", "川\n太郎\n"],
          ["名字：山田川"], "山田川 太郎", {"ignored": [signal.SIGINT]}),
     ]

@@ -231,20 +231,32 @@ void LineEditor::put(char byte) {
     }
 }
 
-// A combining mark goes with the character before it; a control character is no part of a
-// line, and a line that is full takes nothing more.
+// A character goes in as the story will hold it, and one the story cannot hold stays out; a
+// combining mark goes with the character before it, which the two then make together. A
+// control character is no part of a line, and a line that is full takes nothing more.
 void LineEditor::insert(std::string bytes, int columns, bool broken) {
     const bool mark = columns == 0 && bytes != "\t";
-    if (columns < 0 || (mark && cursor_ == 0) || bytes_ + bytes.size() > longest_line) {
+    if (columns < 0 || (mark && cursor_ == 0)) {
         return;
     }
-    bytes_ += bytes.size();
+    const std::size_t with = mark ? cursor_ - 1 : cursor_;
+    const std::size_t replaced = mark ? line_[with].bytes.size() : 0;
+    if (!broken && bytes != "\t") {
+        bytes = characters_.as_the_story_holds(mark ? line_[with].bytes + bytes : bytes);
+        if (bytes.empty()) {
+            return;
+        }
+        columns = characters_.next(bytes).columns;
+    }
+    if (bytes_ - replaced + bytes.size() > longest_line) {
+        return;
+    }
+    bytes_ += bytes.size() - replaced;
+    changed_from(with);
     if (mark) {
-        line_[cursor_ - 1].bytes += bytes;
-        changed_from(cursor_ - 1);
+        line_[with] = Cell{std::move(bytes), columns, false};
         return;
     }
-    changed_from(cursor_);
     line_.insert(line_.begin() + static_cast<std::ptrdiff_t>(cursor_++),
                  Cell{std::move(bytes), columns, broken});
 }

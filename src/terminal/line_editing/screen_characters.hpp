@@ -29,10 +29,20 @@ public:
     // broken, shown in one column.
     Character next(std::string_view bytes);
 
-private:
-    explicit ScreenCharacters(void* decoder) : decoder_(decoder) {}
+    // `character`, with the marks typed after it, as the story will hold it and repeat it, in
+    // the screen's codeset: a kana and a combining voiced or semi-voiced mark as one, and a
+    // character that code page 932 holds in a form of its own (U+301C, U+2212 ...) in that form.
+    // Empty for what code page 932 cannot hold.
+    std::string as_the_story_holds(std::string_view character);
 
-    void* decoder_;  // iconv's, from the codeset to UTF-32
+private:
+    ScreenCharacters(void* decoder, void* to_story, void* to_screen)
+        : decoder_(decoder), to_story_(to_story), to_screen_(to_screen) {}
+
+    // iconv's: from the codeset to UTF-32, from UTF-32 to code page 932, and back to the codeset.
+    void* decoder_;
+    void* to_story_;
+    void* to_screen_;
 };
 
 }  // namespace kurenagi
