@@ -205,7 +205,7 @@ def shell(command, settings, screen):
             break  # the terminal is gone
         if not os.WIFSTOPPED(status):
             break
-        os.write(1, f"\r\nshell: stopped, mode {mode}\r\n".encode())
+        os.write(1, f"shell: stopped, mode {mode}\r\n".encode())  # where the cursor is, as bash
         os.read(0, 100)  # "fg"
         os.tcsetpgrp(0, game)
         os.kill(game, signal.SIGCONT)
@@ -536,13 +536,27 @@ class LineEditing(unittest.TestCase):
             player.type(end) if isinstance(end, str) else os.kill(player.game(), end)
             self.assertTrue(player.sees("shell: mode kept"), end)
             player.exit_status()
+        # Stopped, the line stays whole above the shell's notice; narrower meanwhile, the line is
+        # drawn again below what the shell wrote, at the new width.
         player = at_the_family_name()
         player.type("\x1a")
         self.assertTrue(player.sees("shell: stopped, mode kept"))
+        player.drain()
+        stopped = len(player.screen)
+        fcntl.ioctl(player.fd, termios.TIOCSWINSZ, struct.pack("HHHH", 24, 8, 0, 0))
         player.type("fg\n")
-        self.assertTrue(player.sees("名字：山田"))
-        player.type("川\n太郎\n")
-        self.assertTrue(player.sees("山田川 太郎 であっていますか？"))
+        self.assertTrue(player.sees("名字：山"))
+        player.type("\x7f川")
+        self.assertTrue(player.sees("川"))
+        screen, stream = pyte.Screen(80, 24), pyte.Stream()
+        stream.attach(screen)
+        stream.feed(player.screen[:stopped].decode())
+        screen.resize(24, 8)  # the rows are cut, not wrapped again
+        stream.feed(player.screen[stopped:].decode())
+        shown = [row.rstrip() for row in screen.display if row.strip()]
+        self.assertEqual(shown[-5:], ["名字：山", "shell: s", "fg", "名字：山", "川"])
+        player.type("\n太郎\n")
+        self.assertTrue(player.sees("山川 太郎 であっていますか？"))
         os.kill(player.game(), signal.SIGKILL)
         player.exit_status()
 

@@ -306,9 +306,17 @@ void LineEditor::hand_over(bool with_line_feed) {
     handed_over_ = true;
 }
 
+std::string LineEditor::leave() const {
+    if (!echo_) {
+        return {};
+    }
+    const int down = layout_.end.row - at_.row;
+    return "\r" + (down > 0 ? csi(down, 'B') : std::string()) + "\n";
+}
+
 std::string LineEditor::redraw() {
     catch_up_with_the_story();
-    echo_out_.clear();
+    echo_out_ = "\r";
     at_ = {0, 0};
     place_from(0);
     draw(0, prompt_.size() + line_.size());

@@ -51,6 +51,10 @@ public:
     [[nodiscard]] bool after_escape() const { return keys_.after_escape(); }
     std::string escape_alone();
 
+    // What takes the cursor from where it stands to the start of a row of its own below the
+    // line, leaving the line whole on the screen: for a stop, whose notice the shell writes there.
+    [[nodiscard]] std::string leave() const;
+
     // The screen was cleared or reflowed under the line (a stop and `fg`, a new width): the
     // story's last line and the line being typed are drawn again from the cursor's new row.
     std::string redraw();

@@ -142,6 +142,7 @@ bool EditingTerminal::more_keys() {
             show(editor_.resize(columns()));
         }
         if (notes.continued) {
+            editor_.set_columns(columns());  // which may have changed while it was stopped
             show(editor_.redraw());
         }
     }
@@ -157,6 +158,7 @@ bool EditingTerminal::more_keys() {
 void EditingTerminal::show(const std::string& echo) {
     if (!echo.empty() && echo_fd_ != -1) {
         echo_->write(echo);
+        KeyboardMode::when_stopped(echo_fd_, editor_.leave());
     }
 }
 

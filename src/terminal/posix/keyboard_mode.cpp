@@ -16,6 +16,9 @@ struct Taken {
     termios own{};     // the terminal's mode before the game
     termios edited{};  // the mode while the editor has it
     int wake = -1;     // where a handler leaves its note for the editor's wait
+    int echo = -1;     // where the line is echoed, and left when the game stops
+    std::array<char, 64> leave{};
+    std::size_t leave_length = 0;
 };
 Taken taken;
 volatile std::sig_atomic_t resized = 0;
@@ -43,10 +46,15 @@ extern "C" void on_end(int signal) {
 
 void handle(int signal, void (*handler)(int));
 
-// Ctrl-Z: the shell gets the terminal back as it was, and the game stops as it would have;
-// after `fg` the editor takes the terminal again and draws its line anew.
+// Ctrl-Z, or a read or a mode change from the background: the shell gets the terminal back as
+// it was, below the line, and the game stops as it would have; once it is in the foreground
+// again (`fg`), the editor takes the terminal again and draws its line anew.
 extern "C" void on_stop(int signal) {
     const int saved = errno;
+    if (taken.echo != -1 && taken.leave_length > 0) {
+        [[maybe_unused]] const ssize_t ignored =
+            ::write(taken.echo, taken.leave.data(), taken.leave_length);
+    }
     restore_keyboard_mode();
     static_cast<void>(std::signal(signal, SIG_DFL));
     sigset_t stop{};
@@ -55,17 +63,25 @@ extern "C" void on_stop(int signal) {
     static_cast<void>(std::raise(signal));
     sigprocmask(SIG_UNBLOCK, &stop, nullptr);  // stops here until the game goes on
     handle(signal, on_stop);
-    ::tcsetattr(taken.fd, TCSANOW, &taken.edited);
+    if (::tcgetpgrp(taken.fd) == ::getpgrp()) {  // in the background, it stops again at a read
+        ::tcsetattr(taken.fd, TCSANOW, &taken.edited);
+        note(continued);
+    }
     errno = saved;
-    note(continued);
 }
 
 extern "C" void on_resize(int /*signal*/) { note(resized); }
+
+// The stops wait for each other's handler: a mode set from the background is then let be.
+constexpr std::array stop_signals = {SIGTSTP, SIGTTIN, SIGTTOU};
 
 void handle(int signal, void (*handler)(int)) {
     struct sigaction action {};
     action.sa_handler = handler;
     sigemptyset(&action.sa_mask);
+    for (const int stop : stop_signals) {
+        sigaddset(&action.sa_mask, stop);
+    }
     sigaction(signal, &action, nullptr);
 }
 
@@ -131,7 +147,9 @@ KeyboardMode::KeyboardMode(int fd, const termios& own, std::array<int, 2> wake) 
     for (const int signal : ending_signals) {
         handle_if_default(signal, on_end);
     }
-    handle_if_default(SIGTSTP, on_stop);
+    for (const int signal : stop_signals) {
+        handle_if_default(signal, on_stop);
+    }
     handle_if_default(SIGWINCH, on_resize);
     typed_before_ = cooked_keys(fd);
     ::tcsetattr(fd, TCSANOW, &taken.edited);
@@ -142,13 +160,31 @@ KeyboardMode::~KeyboardMode() {
     for (const int signal : ending_signals) {
         release_if(signal, on_end);
     }
-    release_if(SIGTSTP, on_stop);
+    for (const int signal : stop_signals) {
+        release_if(signal, on_stop);
+    }
     release_if(SIGWINCH, on_resize);
     taken.fd = -1;
+    taken.echo = -1;
     taken.wake = -1;
     for (const int fd : wake_) {
         ::close(fd);
     }
+}
+
+// Changed with the stops held back, so that a handler never writes half of it.
+void KeyboardMode::when_stopped(int echo_fd, std::string_view leave) {
+    sigset_t stops{};
+    sigset_t before{};
+    sigemptyset(&stops);
+    for (const int signal : stop_signals) {
+        sigaddset(&stops, signal);
+    }
+    sigprocmask(SIG_BLOCK, &stops, &before);
+    taken.echo = echo_fd;
+    taken.leave_length =
+        leave.copy(taken.leave.data(), leave.size() <= taken.leave.size() ? leave.size() : 0);
+    sigprocmask(SIG_SETMASK, &before, nullptr);
 }
 
 KeyboardMode::Notes KeyboardMode::take_notes() {

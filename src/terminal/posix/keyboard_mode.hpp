@@ -5,12 +5,15 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace kurenagi {
 
 // The keyboard's terminal in the line editor's mode for the run: non-canonical and without
 // echo, its signal keys kept. The terminal gets its own mode back at the end, on a signal that
-// ends the game, and while the game is stopped (Ctrl-Z). There is one keyboard.
+// ends the game, and while the game is stopped (Ctrl-Z, or a read or a mode change from the
+// background), with the cursor on a row of its own below the line being typed, for the
+// shell's job notice. There is one keyboard.
 class KeyboardMode {
 public:
     // What the signal handlers saw since the editor last asked.
@@ -29,6 +32,10 @@ public:
     KeyboardMode(const KeyboardMode&) = delete;
     KeyboardMode& operator=(const KeyboardMode&) = delete;
     ~KeyboardMode();
+
+    // What brings the cursor from where it stands to a row of its own below the line being
+    // typed, written to `echo_fd` when the game stops. At most 64 bytes; longer is not kept.
+    static void when_stopped(int echo_fd, std::string_view leave);
 
     // Readable whenever a handler has left a note, so that a wait for keys ends for it.
     [[nodiscard]] int wake_descriptor() const { return wake_[0]; }
