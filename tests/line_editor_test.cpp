@@ -136,7 +136,7 @@ TEST(LineEditor, ScreenShowsTheLineAsEdited) {
         {10, "abcdefghi", "\tx", {"abcdefghi", "x"}, {1, 1}},
         {20, "ab", utf8(u8"\t\u0301x"), {"ab      x"}, {0, 9}},
         {20, name, "\xff", {name + "?"}, {0, 7}},  // a broken byte shows as what it becomes
-        {20, name, "\xe5\x8f\x1b[A", {name + "??"}, {0, 8}},  // and at once, cut short
+        {20, name, "\xe5\x8f\x1b[A", {name + "??"}, {0, 8}},        // and at once, cut short
         {20, name, utf8(u8"e\u0301"), {with_name(u8"e")}, {0, 7}},  // a mark the story lacks
         {20, name, utf8(u8"山\n"), {with_name(u8"山")}, {1, 0}},
         // After Enter the next line starts at the next row's first column, with or without a
@@ -160,7 +160,8 @@ TEST(LineEditor, ScreenShowsTheLineAsEdited) {
                 continue;  // the screen holds the rows of lines handed over
             }
             // Drawn afresh after a stop and `fg`, the line shows the same; laid out again on a
-            // window resized without rewrapping, as if it had been typed there.
+            // window resized without rewrapping, once the terminal has said where its cursor
+            // is, as if it had been typed there.
             ScreenModel afresh(width);
             afresh.show(typed.editor.redraw());
             EXPECT_EQ(afresh, typed.screen);
@@ -170,7 +171,11 @@ TEST(LineEditor, ScreenShowsTheLineAsEdited) {
                 resized.type(keys, piece);
                 there.type(keys, piece);
                 resized.screen.resize(to);
-                resized.screen.show(resized.editor.resize(to));
+                EXPECT_EQ(resized.editor.resize(to, true), "\x1b[6n");
+                const auto [row, column] = resized.screen.cursor();
+                resized.type(
+                    "\x1b[" + std::to_string(row + 1) + ';' + std::to_string(column + 1) + 'R',
+                    std::max<std::size_t>(piece, 1));
                 EXPECT_EQ(resized.screen, there.screen) << to;
             }
         }

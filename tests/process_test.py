@@ -14,6 +14,7 @@ import pty
 import re
 import resource
 import select
+import shutil
 import signal
 import struct
 import subprocess
@@ -559,6 +560,47 @@ class LineEditing(unittest.TestCase):
         self.assertTrue(player.sees("山川 太郎 であっていますか？"))
         os.kill(player.game(), signal.SIGKILL)
         player.exit_status()
+
+
+# At tmux, which wraps its lines again when its window is resized, as most of today's terminals
+# do, and answers where its cursor is: a resize at a beat, at a menu and at a name, narrower or
+# wider, keeps every line the story wrote, and the line being typed goes on where it was. The
+# lines as tmux joins them again must be those of a window that had the new size all along.
+class Rewrapping(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        PseudoTerminal.setUpClass()
+        if not shutil.which("tmux"):
+            lacking("tmux (Debian: tmux)")
+
+    def tmux(self, *arguments):
+        return subprocess.run(["tmux", "-L", self.server, "-f", "/dev/null", *arguments],
+                              capture_output=True, check=True).stdout.decode()
+
+    def lines(self, keys, width, to=None):
+        self.server = f"kurenagi-{os.getpid()}-{time.monotonic_ns()}"  # a server of its own each
+        self.tmux("new-session", "-d", "-x", str(width), "-y", "12", "env", "LC_ALL=C.UTF-8", GAME)
+        try:
+            for key in keys:
+                self.tmux("send-keys", *(["Enter"] if key == "\n" else ["-l", key]))
+                time.sleep(0.3)
+            if to is not None:
+                self.tmux("resize-window", "-x", str(to))
+                time.sleep(0.6)
+            self.tmux("send-keys", "-l", "x")
+            time.sleep(0.3)
+            return [line.rstrip() for line in self.tmux("capture-pane", "-p", "-J", "-S", "-").splitlines()
+                    if line.strip()]
+        finally:
+            self.tmux("kill-server")
+
+    def test_a_resize_keeps_every_line_the_story_wrote(self):
+        names = ["\n", "1", "\n", "ab cd", "\n"]  # at the menu of whether they are right
+        for keys, width, to in (([], 30, 12), (names, 12, 30), (["\n"], 30, 9),
+                                (["\n", "1", "\n", "あいうえおかきくけこさし"], 20, 80),
+                                (["\n", "1", "\n", "あいうえおかきくけこさし"], 20, 9)):
+            with self.subTest(keys=keys, width=width, to=to):
+                self.assertEqual(self.lines(keys, width, to), self.lines(keys, to))
 
 
 # The Windows program in Wine's console: the console's code page is not 932, yet the story

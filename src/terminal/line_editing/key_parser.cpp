@@ -152,6 +152,9 @@ std::optional<Key> KeyParser::in_csi(unsigned char byte) {
         if (intermediates_) {
             return Key::nothing;  // reports with private parameters: SGR mouse, and others
         }
+        if (byte == 'R' && parameter_ == 1) {
+            return Key::cursor_report;  // CSI row ; column R
+        }
         return byte == '~' ? look_up(editing_pad_keys, parameters_[0]) : cursor_key(byte);
     }
     if (byte < 0x20 || byte > 0x3F) {

@@ -25,8 +25,9 @@ enum class Key : std::uint8_t {
     delete_word_back,  // the word before the cursor
     up,                // the line given before: history
     down,
-    escape,        // a lone Esc, once its wait is over
-    end_of_input,  // Ctrl-D
+    escape,         // a lone Esc, once its wait is over
+    cursor_report,  // where the terminal says its cursor is: report()
+    end_of_input,   // Ctrl-D
     nothing,
 };
 
@@ -49,6 +50,9 @@ public:
         state_ = State::ground;
         return Key::escape;
     }
+
+    // The row and the column of the last cursor report, counted from 1.
+    [[nodiscard]] std::array<int, 2> report() const { return parameters_; }
 
     // A string longer than this is no terminal's answer: its bytes are keys again.
     static constexpr int longest_string = 1024;

@@ -87,6 +87,12 @@ void LineEditor::press(Key key, char byte) {
         case Key::down:
             recall(key == Key::up ? 1 : -1);
             break;
+        case Key::cursor_report:
+            if (report_for_ != 0) {
+                const auto [row, column] = keys_.report();
+                reported(row, column);
+            }
+            return;
         case Key::text:
         case Key::nothing:
             return;
@@ -281,6 +287,7 @@ void LineEditor::take_partial_as_broken() {
 // Enter leaves the cursor at the start of the next row, as a console's echo does; Ctrl-D leaves
 // what was typed on the screen, where the next line goes on from it.
 void LineEditor::hand_over(bool with_line_feed) {
+    without_report();  // the line goes to the story as it will be shown
     cursor_ = line_.size();
     show();
     line_out_ = line();
@@ -326,14 +333,66 @@ std::string LineEditor::redraw() {
     return echo_ ? std::exchange(echo_out_, {}) : "";
 }
 
-std::string LineEditor::resize(int columns) {
+std::string LineEditor::resize(int columns, bool ask) {
     catch_up_with_the_story();
     echo_out_.clear();
-    move({0, 0});
-    std::string echo = std::exchange(echo_out_, {}) + std::string(clear_below);
+    if (ask && echo_) {
+        report_for_ = columns;
+        return "\x1B[6n";
+    }
     set_columns(columns);
-    echo += redraw();
-    return echo_ ? echo : "";
+    draw_again_from(at_.row);
+    return echo_ ? std::exchange(echo_out_, {}) : "";
+}
+
+std::string LineEditor::report_missing() {
+    echo_out_.clear();
+    without_report();
+    return std::exchange(echo_out_, {});
+}
+
+void LineEditor::without_report() {
+    if (report_for_ != 0) {
+        set_columns(std::exchange(report_for_, 0));
+        draw_again_from(at_.row);
+    }
+}
+
+// Where the cursor would stand had the terminal cut its rows, and where had it wrapped the line
+// again at the new width: the report's column tells them apart, and the first report that
+// does says for the rest of the run. Where it cannot tell, it takes the one that moves up
+// less, which erases nothing above the line. Wrapped again, the story's line stands as the
+// terminal laid it out, and only the line being typed is drawn again; cut, all of it is.
+void LineEditor::reported(int row, int column) {
+    const int width = std::exchange(report_for_, 0);
+    const int cut = std::min(at_.column, width - 1);
+    set_columns(width);
+    place_from(0);
+    const std::size_t at = prompt_.size() + cursor_;
+    const Position wrapped = at < layout_.cells.size() ? layout_.cells[at].at : layout_.end;
+    const int rewrapped = std::min(wrapped.column, width - 1);
+    if (column - 1 != cut || column - 1 != rewrapped) {
+        rewraps_ = column - 1 == rewrapped ? 1 : column - 1 == cut ? -1 : rewraps_;
+    }
+    if (rewraps_ > 0 || (rewraps_ == 0 && wrapped.row <= at_.row)) {
+        at_ = wrapped;
+        changed_ = 0;
+        show();
+        return;
+    }
+    draw_again_from(std::min(at_.row, row - 1));
+}
+
+// From the start of the row `rows_up` above the cursor, where the story's line starts:
+// everything below is cleared, and drawn again at the width there is now.
+void LineEditor::draw_again_from(int rows_up) {
+    std::string out = std::exchange(echo_out_, {}) + "\r";
+    if (rows_up > 0) {
+        out += csi(rows_up, 'A');
+    }
+    out += clear_below;
+    out += redraw();
+    echo_out_ = std::move(out);
 }
 
 int LineEditor::width() const { return columns_ > 1 ? columns_ : INT_MAX / 2; }
@@ -372,6 +431,9 @@ void LineEditor::place_from(std::size_t first) {
 // Brings the screen from the line drawn to the line as it is, and the cursor to its place:
 // what changed is cleared from its first cell on and drawn again.
 void LineEditor::show() {
+    if (report_for_ != 0) {
+        return;  // the line is drawn again whole once the cursor's report has come
+    }
     const std::size_t story = prompt_.size();
     const std::size_t first = std::min({changed_, drawn_, line_.size()});
     if (first < drawn_) {

@@ -58,7 +58,16 @@ public:
     // The screen was cleared or reflowed under the line (a stop and `fg`, a new width): the
     // story's last line and the line being typed are drawn again from the cursor's new row.
     std::string redraw();
-    std::string resize(int columns);
+
+    // The window has `columns` now. A terminal that rewraps its lines (tmux, most of today's)
+    // has moved the cursor, one that cuts them (xterm) has not, and nobody says which: where
+    // `ask` allows, the editor asks the terminal where its cursor is, holds back its echo until
+    // the report comes, and then draws the line again from where it starts, having erased
+    // nothing above it. Without a report (`report_missing`, once the wait is over), or without
+    // asking, it takes the terminal for one that cuts its lines.
+    std::string resize(int columns, bool ask);
+    [[nodiscard]] bool awaits_report() const { return report_for_ != 0; }
+    std::string report_missing();
 
 private:
     struct Cell {
@@ -97,6 +106,9 @@ private:
     void erase(std::size_t cell);
     void take_partial_as_broken();
     void hand_over(bool with_line_feed);
+    void reported(int row, int column);
+    void without_report();
+    void draw_again_from(int rows_up);
     void changed_from(std::size_t cell) { changed_ = std::min(changed_, cell); }
 
     [[nodiscard]] int width() const;
@@ -130,6 +142,10 @@ private:
     // The lines given at numbers and at words, oldest first, and the line being typed while
     // one of them is recalled.
     Awaited awaited_ = Awaited::key;
+    // The width a resize awaits the cursor's report for (0: none), and what the reports so far
+    // have shown of the terminal: whether it rewraps its lines (unknown while 0).
+    int report_for_ = 0;
+    int rewraps_ = 0;
     std::array<std::vector<std::string>, 2> history_;
     std::size_t back_ = 0;  // how far back in it the line is: 0, the line being typed
     std::string typed_;

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 #include "terminal/codesets/iconv_converter.hpp"
@@ -19,6 +20,15 @@ namespace {
 // A terminal sends the bytes of one key together: an Esc that nothing follows for this long
 // was pressed alone.
 constexpr int escape_wait_ms = 100;
+
+// A terminal answers where its cursor is at once; one that has not in this long never will.
+constexpr int report_wait_ms = 300;
+
+// A terminal that says it is dumb is never asked where its cursor is.
+bool answers_reports() {
+    const char* term = std::getenv("TERM");
+    return term == nullptr || std::string_view(term) != "dumb";
+}
 
 // The codesets with shift states (ISO-2022-JP and its kin) spell characters with escape
 // sequences.
@@ -74,7 +84,8 @@ EditingTerminal::EditingTerminal(std::unique_ptr<Terminal> device,
       story_on_screen_(story_on_screen),
       echo_fd_(echo_descriptor(own_echo_fd_)),
       echo_(std::make_unique<DescriptorTerminal>(STDIN_FILENO, echo_fd_)),
-      typed_(mode_->typed_before()) {
+      typed_(mode_->typed_before()),
+      reports_(answers_reports()) {
     editor_.set_columns(columns());
 }
 
@@ -128,18 +139,20 @@ std::string EditingTerminal::next_line() {
 bool EditingTerminal::more_keys() {
     std::array<pollfd, 2> ready{{{.fd = STDIN_FILENO, .events = POLLIN, .revents = 0},
                                  {.fd = mode_->wake_descriptor(), .events = POLLIN, .revents = 0}}};
-    const int got =
-        ::poll(ready.data(), ready.size(), editor_.after_escape() ? escape_wait_ms : -1);
+    const int wait = editor_.awaits_report()  ? report_wait_ms
+                     : editor_.after_escape() ? escape_wait_ms
+                                              : -1;
+    const int got = ::poll(ready.data(), ready.size(), wait);
     if (got == -1 && errno != EINTR) {
         throw TerminalFailed(std::string("cannot read standard input: ") + std::strerror(errno));
     }
     if (got == 0) {
-        show(editor_.escape_alone());
+        show(editor_.awaits_report() ? editor_.report_missing() : editor_.escape_alone());
     }
     if (ready[1].revents != 0) {
         const auto notes = mode_->take_notes();
         if (notes.resized) {
-            show(editor_.resize(columns()));
+            show(editor_.resize(columns(), reports_));
         }
         if (notes.continued) {
             editor_.set_columns(columns());  // which may have changed while it was stopped

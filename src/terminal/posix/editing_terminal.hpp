@@ -55,6 +55,7 @@ private:
     std::unique_ptr<Terminal> echo_;
     std::string typed_;  // keys read from the terminal and not yet edited
     PendingInput line_;  // the line handed over, for reads of any size
+    bool reports_;       // the terminal may be asked where its cursor is: it is not a dumb one
 };
 
 }  // namespace kurenagi
