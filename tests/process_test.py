@@ -450,18 +450,11 @@ class LineEditing(unittest.TestCase):
          ["佐藤井", "\x7f", "木\n太郎\n"], ["名字：佐藤木"], "佐藤木 太郎"),
         ("in Shift_JIS, both of its bytes", SJIS, "cp932", 80,
          ["佐藤井", "\x7f", "木\n太郎\n"], ["名字：佐藤木"], "佐藤木 太郎"),
-        ("arrows, Home, End and Delete move and edit within the line", UTF8, "utf-8", 80,
-         ["太郎", LEFT, "次", HOME, "X", END, "Y", HOME + DELETE, "\n花\n"], ["名字：太次郎Y"],
-         "太次郎Y 花"),
-        ("keys that edit nothing are consumed whole, and Esc alone clears the line", UTF8, "utf-8",
-         80, ["ab", EDIT_NOTHING, "\x1b", "c\n太郎\n"], ["名字：c"], "c 太郎"),
         ("a line wider than the screen wraps, and is edited across the wrap", UTF8, "utf-8", 20,
          ["あいうえおかきくけこ", "\x7f" * 7, "\n", "太郎\n"], ["名字：あいう", ""], "あいう 太郎"),
         ("a wide character that does not fit goes to the next row", UTF8, "utf-8", 19,
          ["あいうえおかき", "く", LEFT + LEFT + "x", "\x7f\n", "a\n"], ["名字：あいうえおか", "きく"],
          " a"),
-        ("an arrow cut after its Esc is still an arrow", UTF8, "utf-8", 80,
-         ["ab", ("\x1b", 0.02), "[Dc\n太郎\n"], ["名字：acb"], "acb 太郎"),
         ("with echo off, nothing is echoed", UTF8, "utf-8", 80, ["山田\n", "太郎\n"], ["名字："],
          "山田 太郎", {"off": termios.ECHO}),
         ("a terminal the game cannot name is echoed to through its keyboard", UTF8, "utf-8", 80,
@@ -472,6 +465,18 @@ class LineEditing(unittest.TestCase):
          ["ab\x7fc\n", "太郎\n"], ["名字：ab^?c^J"], "ab?c 太郎", {"off": termios.ICANON}),
         ("a wider window lays the line out again", UTF8, "utf-8", 10, ["あいうえ", 30, "\n太郎\n"],
          ["名字：あいうえ"], "あいうえ 太郎"),
+        ("an ignored Ctrl-C stays ignored", UTF8, "utf-8", 80, ["山田", "\x03", "川\n太郎\n"],
+         ["名字：山田川"], "山田川 太郎", {"ignored": [signal.SIGINT]}),
+    ]
+    # The keys of a console and of a shell's line editor, and what is no key.
+    KEYS = [
+        ("arrows, Home, End and Delete move and edit within the line", UTF8, "utf-8", 80,
+         ["太郎", LEFT, "次", HOME, "X", END, "Y", HOME + DELETE, "\n花\n"], ["名字：太次郎Y"],
+         "太次郎Y 花"),
+        ("keys that edit nothing are consumed whole, and Esc alone clears the line", UTF8, "utf-8",
+         80, ["ab", EDIT_NOTHING, "\x1b", "c\n太郎\n"], ["名字：c"], "c 太郎"),
+        ("an arrow cut after its Esc is still an arrow", UTF8, "utf-8", 80,
+         ["ab", ("\x1b", 0.02), "[Dc\n太郎\n"], ["名字：acb"], "acb 太郎"),
         ("only what the story can hold, in its form, a kana and its mark as one", UTF8, "utf-8", 80,
          ["山😀田", "か\u3099〜\n", "太郎\n"], ["名字：山田が～"], "山田が～ 太郎"),
         ("Ctrl-W, Alt-Backspace, Ctrl-Left, Alt-B, Ctrl-Right, Alt-Left and Alt-F", UTF8, "utf-8", 80,
@@ -482,12 +487,16 @@ class LineEditing(unittest.TestCase):
         ("a terminal's answers, split across reads, never reach the line", UTF8, "utf-8", 80,
          ["ab", ("\x1b]11;rgb:0/0/0", 0.02), "\x07c", ("\x1b[", 0.02), "M !", "!d\n", "太郎\n"], ["名字：abcd"],
          "abcd 太郎"),
-        ("an ignored Ctrl-C stays ignored", UTF8, "utf-8", 80, ["山田", "\x03", "川\n太郎\n"],
-         ["名字：山田川"], "山田川 太郎", {"ignored": [signal.SIGINT]}),
     ]
 
     def test_edits_show_as_a_console_shows_them(self):
-        for what, settings, codeset, columns, writes, prompt, confirmation, *terminal in rows(self.EDITS):
+        self.edits(self.EDITS)
+
+    def test_keys_edit_as_a_console_and_a_shell_edit(self):
+        self.edits(self.KEYS)
+
+    def edits(self, table):
+        for what, settings, codeset, columns, writes, prompt, confirmation, *terminal in rows(table):
             with self.subTest(what):
                 if settings == EUC_JP:
                     made_locale()
@@ -591,7 +600,7 @@ class Rewrapping(unittest.TestCase):
         try:
             for key in keys:
                 self.tmux("send-keys", *(["Enter"] if key == "\n" else ["-l", key]))
-                time.sleep(0.3)
+                time.sleep(0.2)
             if to is not None:
                 self.tmux("resize-window", "-x", str(to))
                 time.sleep(0.6)
