@@ -598,6 +598,10 @@ class Rewrapping(unittest.TestCase):
         self.server = f"kurenagi-{os.getpid()}-{time.monotonic_ns()}"  # a server of its own each
         self.tmux("new-session", "-d", "-x", str(width), "-y", "12", "env", "LC_ALL=C.UTF-8", GAME)
         try:
+            for _ in range(50):  # keys typed before the game took the terminal would echo early
+                if "お願いいたします" in self.tmux("capture-pane", "-p", "-J"):
+                    break
+                time.sleep(0.1)
             for key in keys:
                 self.tmux("send-keys", *(["Enter"] if key == "\n" else ["-l", key]))
                 time.sleep(0.2)
