@@ -317,13 +317,17 @@ std::string LineEditor::leave() const {
     if (!echo_) {
         return {};
     }
-    const int down = layout_.end.row - at_.row;
-    return "\r" + (down > 0 ? csi(down, 'B') : std::string()) + "\n";
+    std::string leave(1, '\r');
+    if (const int down = layout_.end.row - at_.row; down > 0) {
+        leave += csi(down, 'B');
+    }
+    leave += '\n';
+    return leave;
 }
 
 std::string LineEditor::redraw() {
     catch_up_with_the_story();
-    echo_out_ = "\r";
+    echo_out_.assign(1, '\r');
     at_ = {0, 0};
     place_from(0);
     draw(0, prompt_.size() + line_.size());
@@ -386,7 +390,8 @@ void LineEditor::reported(int row, int column) {
 // From the start of the row `rows_up` above the cursor, where the story's line starts:
 // everything below is cleared, and drawn again at the width there is now.
 void LineEditor::draw_again_from(int rows_up) {
-    std::string out = std::exchange(echo_out_, {}) + "\r";
+    std::string out = std::exchange(echo_out_, {});
+    out += '\r';
     if (rows_up > 0) {
         out += csi(rows_up, 'A');
     }
