@@ -102,4 +102,18 @@ std::unique_ptr<Terminal> closing_terminal(std::unique_ptr<Terminal> terminal, C
     return std::make_unique<ClosingTerminal>(std::move(terminal), std::move(closing));
 }
 
+std::unique_ptr<Terminal> closing_after_a_message(std::unique_ptr<Terminal> terminal, bool window,
+                                                  std::function<void()> discard_typed_ahead) {
+    Closing closing{
+        .end_the_line = false,
+        .keep_the_window = window,
+        .discard_typed_ahead = {},
+        .after_a_message = true,
+    };
+    if (window) {
+        closing.discard_typed_ahead = std::move(discard_typed_ahead);
+    }
+    return closing_terminal(std::move(terminal), std::move(closing));
+}
+
 }  // namespace kurenagi

@@ -28,4 +28,10 @@ struct Closing {
 // says when it is destroyed at the end of the run. The story's bytes are never touched.
 std::unique_ptr<Terminal> closing_terminal(std::unique_ptr<Terminal> terminal, Closing closing);
 
+// The closing manners of a message said instead of a story: where the game has a `window` of
+// its own, the window stays until Enter, keys typed before thrown away by `discard_typed_ahead`;
+// anywhere else nothing is read.
+std::unique_ptr<Terminal> closing_after_a_message(std::unique_ptr<Terminal> terminal, bool window,
+                                                  std::function<void()> discard_typed_ahead);
+
 }  // namespace kurenagi

@@ -69,16 +69,8 @@ std::unique_ptr<Terminal> open_error_output() {
     // session, in a window that would close before the message could be read.
     const bool window = ::isatty(STDIN_FILENO) != 0 && ::isatty(STDERR_FILENO) != 0 &&
                         ::tcgetsid(STDIN_FILENO) == ::getpid();
-    Closing closing{
-        .end_the_line = false,
-        .keep_the_window = window,
-        .discard_typed_ahead = {},
-        .after_a_message = true,
-    };
-    if (window) {
-        closing.discard_typed_ahead = [] { ::tcflush(STDIN_FILENO, TCIFLUSH); };
-    }
-    return closing_terminal(std::move(device), std::move(closing));
+    return closing_after_a_message(std::move(device), window,
+                                   [] { ::tcflush(STDIN_FILENO, TCIFLUSH); });
 }
 
 bool messages_in_japanese() {

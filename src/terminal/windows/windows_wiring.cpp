@@ -37,17 +37,8 @@ std::unique_ptr<Terminal> open_error_output() {
     const bool keyboard = is_console(input);
     const bool screen = is_console(GetStdHandle(STD_ERROR_HANDLE));
     const bool window = keyboard && screen && alone_in_console();
-    Closing closing{
-        .end_the_line = false,
-        .keep_the_window = window,
-        .discard_typed_ahead = {},
-        .after_a_message = true,
-    };
-    if (window) {
-        closing.discard_typed_ahead = [input] { FlushConsoleInputBuffer(input); };
-    }
-    return closing_terminal(open_standard_handles(keyboard, screen, STD_ERROR_HANDLE),
-                            std::move(closing));
+    return closing_after_a_message(open_standard_handles(keyboard, screen, STD_ERROR_HANDLE),
+                                   window, [input] { FlushConsoleInputBuffer(input); });
 }
 
 // A console's mode is never changed.
