@@ -68,7 +68,9 @@ TEST(LineEditor, HandsOverTheLineAsEdited) {
         {"a\nb\004\004\004c\n", {"a\n", "b", "", "", "c\n"}},  // Ctrl-D hands over, or ends
         {"\x1b[1\n", {"\n"}},                                  // a sequence cut short by Enter
         {"a\x1b[2@b\n", {"ab\n"}},                             // '@' ends a sequence too
-        {"ab\x1b[1;5D\x1b[3~\n", {"b\n"}},                     // Ctrl-Left, to the word's start
+        {"a\x1b[27;5;13~b\n", {"ab\n"}},    // a key of xterm's modifyOtherKeys: three parameters
+        {"ab\x1b[1;5D\x1b[3~\n", {"b\n"}},  // Ctrl-Left, to the word's start
+        {"  \x17x\n", {"x\n"}},             // Ctrl-W over blanks alone
         {"ab\x1b[3~c\x01\x1b[3~\n", {"bc\n"}},  // Delete at the end, then at the start
         {"c\x1b[1~b\x1b[7~a\x1b[4~d\x1b[H\x1b[8~e\n", {"abcde\n"}},  // Home and End, rxvt's too
         {std::string(5000, 'a') + "\n", {std::string(LineEditor::longest_line, 'a') + "\n"}},
@@ -177,6 +179,11 @@ TEST(LineEditor, ScreenShowsTheLineAsEdited) {
                     "\x1b[" + std::to_string(row + 1) + ';' + std::to_string(column + 1) + 'R',
                     std::max<std::size_t>(piece, 1));
                 EXPECT_EQ(resized.screen, there.screen) << to;
+                Typed unasked(width, story);  // a terminal that cannot be asked: redrawn at once
+                unasked.type(keys, piece);
+                unasked.screen.resize(to);
+                unasked.screen.show(unasked.editor.resize(to, false));
+                EXPECT_EQ(unasked.screen, there.screen) << to << ", not asked";
             }
         }
     }
