@@ -14,8 +14,11 @@ const choiceButtons = document.getElementById("choices");
 const notice = document.getElementById("notice");
 const taken = document.getElementById("taken");
 const backButton = document.getElementById("back");
+const meta = (name) => document.querySelector(`meta[name="kurenagi-${name}"]`).content;
 // The compiled story: a kept run comes back only on the story it was played on.
-const story = document.querySelector('meta[name="kurenagi-story"]').content;
+const story = meta("story");
+// The build this page belongs to: it runs the game files of this build and of no other.
+const build = meta("build");
 // This tab, told apart from the browser's other tabs on the page.
 const tab = `${Date.now().toString(36)}.${Math.random().toString(36).slice(2)}`;
 
@@ -99,9 +102,30 @@ function spoken(text) {
   return text.replace(/＿+/g, "").replace(/\n\s*\n+/g, "\n").trim();
 }
 
+// The newest line stays in view until the player scrolls back: when text comes, when buttons
+// or an on-screen keyboard take room from the story, and when a resumed screen is laid out.
+let following = true;
+let newestTop = 0;
+
 function showNewest() {
   screenArea.scrollTop = screenArea.scrollHeight;
+  newestTop = screenArea.scrollTop;
+  following = true;
 }
+
+screenArea.addEventListener("scroll", () => {
+  following = screenArea.scrollTop >= newestTop - 1 ||
+    screenArea.scrollTop + screenArea.clientHeight >= screenArea.scrollHeight - 2;
+});
+const resizes = new ResizeObserver(() => following && showNewest());
+resizes.observe(screenArea);
+
+// Whether the player reads with a finger: then the input takes the focus only when tapped, so
+// that a phone's keyboard covers the story only while the player types.
+let touch = matchMedia("(pointer: coarse)").matches;
+document.addEventListener("pointerdown", (event) => {
+  touch = event.pointerType !== "mouse";
+}, { capture: true });
 
 // Hands `then` to the event loop, which runs it after what waits there: input, painting.
 function breathe(then) {
@@ -110,21 +134,29 @@ function breathe(then) {
   channel.port2.postMessage(null);
 }
 
-// The choices the story has just shown (its lines "N.text") when it waits at a choice prompt,
-// as buttons that send the number and Enter, as typing it would. The input takes digits there
-// and text elsewhere.
-function offerChoices(text) {
-  const atMenu = text.endsWith("選択肢を入力してください：");
-  const buttons = atMenu ? [...text.matchAll(/^(\d+)\.(.+)$/gm)].map(([choice, number]) => {
+// The choices the story has just shown (its lines "N.text") while it waits for a number, as
+// buttons that send the number and Enter, as typing it would; an empty line sent there keeps
+// them. The input takes digits there and text elsewhere.
+function offerChoices(awaited, text) {
+  const choices = awaited === "number" ? [...text.matchAll(/^(\d+)\.(.+)$/gm)] : [];
+  if (awaited === "number" && choices.length === 0) return;
+  const buttons = choices.map(([choice, number]) => {
     const button = document.createElement("button");
     button.type = "button";
     button.textContent = choice;
     button.addEventListener("click", () => playing() && run.type(`${number}\n`));
     return button;
-  }) : [];
+  });
   choiceButtons.replaceChildren(...buttons);
   choiceButtons.hidden = buttons.length === 0;
-  keysInput.inputMode = atMenu ? "numeric" : "text";
+  keysInput.inputMode = awaited === "number" ? "numeric" : "text";
+}
+
+// The story waits for the player: at a beat a reader's keyboard goes away.
+function waitingFor(awaited, text) {
+  document.body.dataset.awaits = awaited;
+  offerChoices(awaited, text);
+  if (awaited === "key" && touch) keysInput.blur();
 }
 
 // One run of the story: every line sent to it, how many it has been given, and the bytes of
@@ -139,6 +171,7 @@ class Run {
     this.keys = [];
     this.inputEnded = false;
     this.waiting = null;
+    this.awaited = "key";
     this.resuming = sent.length > 0 ? document.createDocumentFragment() : null;
     this.breathed = performance.now();
     this.lately = "";
@@ -166,18 +199,30 @@ class Run {
     }
   }
 
-  // The resumed screen up to its last line feed is laid out only once it is scrolled to, so
-  // that a long run comes back at once; the rest goes on the line the story goes on with.
+  // The resumed screen up to its last line feed goes in blocks of whole lines, each laid out
+  // only once it is scrolled to, so that a long run comes back at once; the rest goes on the
+  // line the story goes on with.
   resumed() {
     if (!this.resuming) return;
-    const past = document.createElement("div");
-    past.className = "past";
-    const nodes = [...this.resuming.childNodes];
-    let last = nodes.findLastIndex((node) => node.textContent.includes("\n"));
+    const nodes = this.resuming.childNodes;
+    let last = nodes.length - 1;
+    while (last >= 0 && !nodes[last].textContent.includes("\n")) last--;
     if (last >= 0 && nodes[last].nodeType === Node.TEXT_NODE) {
       nodes[last].splitText(nodes[last].textContent.lastIndexOf("\n") + 1);
     }
-    past.append(...nodes.slice(0, last + 1));
+    const past = document.createDocumentFragment();
+    let block = null;
+    let inBlock = 0;
+    for (let index = 0; index <= last; index++) {
+      if (!block) {
+        block = past.appendChild(document.createElement("div"));
+        block.className = "past";
+        resizes.observe(block);
+        inBlock = 0;
+      }
+      const node = block.appendChild(this.resuming.firstChild);
+      if (++inBlock >= 400 && node.textContent.endsWith("\n")) block = null;
+    }
     screenArea.append(past, this.resuming);
     this.resuming = null;
     this.reveal(this.lately);
@@ -186,6 +231,15 @@ class Run {
 
   complain(bytes) {
     ended.firstChild.textContent = new TextDecoder("shift_jis").decode(bytes);
+  }
+
+  // What the story waits for at its next read: "key", "number" or "word".
+  awaits(awaited) {
+    this.awaited = awaited;
+  }
+
+  waitsFor(awaited) {
+    return this.waiting !== null && this.awaited === awaited;
   }
 
   // Waits until there is something for the story, then hands over at most `size` bytes; none
@@ -205,13 +259,14 @@ class Run {
     }
     if (this.keys.length === 0 && !this.inputEnded) {
       this.resumed();
-      if (this.lately) offerChoices(this.lately);
+      waitingFor(this.awaited, this.lately);
       this.lately = "";
       return;
     }
     const waiting = this.waiting;
     this.waiting = null;
     this.lately = "";
+    delete document.body.dataset.awaits;
     // A long resume lets the page take keys and paint every few milliseconds.
     if (this.resuming && performance.now() - this.breathed > 8) {
       this.breathed = performance.now();
@@ -259,7 +314,7 @@ class Run {
   // fresh-run button has the focus.
   end() {
     this.resumed();
-    offerChoices("");
+    offerChoices("key", "");
     document.body.dataset.state = "ended";
     ended.hidden = false;
     keysInput.disabled = true;
@@ -270,6 +325,45 @@ class Run {
 }
 
 let run = null;
+// The compiled game of this page's build, fetched once: every run of the page plays it, so a
+// build deployed meanwhile reaches the page only when it is loaded again.
+let wasmBinary = null;
+
+// Loads the game files this page was built with, each checked against the page's own record;
+// a file of another build, a damaged or a missing one, fails the load.
+async function loadGame() {
+  if (typeof WebAssembly !== "object") throw new Error("no WebAssembly");
+  const [jsIntegrity, wasmIntegrity] = meta("game").split(" ");
+  const wasm = fetch(`kurenagi.wasm?build=${build}`, { integrity: wasmIntegrity }).then((response) => {
+    if (!response.ok) throw new Error(`kurenagi.wasm: ${response.status}`);
+    return response.arrayBuffer();
+  });
+  await new Promise((resolve, reject) => {
+    const script = document.createElement("script");
+    Object.assign(script, { src: `kurenagi.js?build=${build}`, integrity: jsIntegrity });
+    script.addEventListener("load", resolve);
+    script.addEventListener("error", () => reject(new Error("kurenagi.js")));
+    document.body.append(script);
+  });
+  wasmBinary = await wasm;
+}
+
+// A page without a service worker yet may have been loaded while a new build was deployed, its
+// files part old, part new: one load again brings the new build whole. A page that fails twice
+// says so, and keeps nothing typed on it.
+function failedToLoad(error) {
+  console.error(error);
+  try {
+    if (sessionStorage.getItem("kurenagi-reloaded") !== build) {
+      sessionStorage.setItem("kurenagi-reloaded", build);
+      location.reload();
+      return;
+    }
+  } catch {
+    // No storage: say so at once rather than risk loading for ever.
+  }
+  cannotStart();
+}
 
 // A fresh run, or the one kept in this browser; either way this tab takes the run.
 function startStory(fresh) {
@@ -286,14 +380,16 @@ function startStory(fresh) {
   run.keep();
   const current = run;
   createKurenagi({
+    wasmBinary,
     page: {
       show: (bytes) => current.show(bytes),
       complain: (bytes) => current.complain(bytes),
+      awaits: (kind) => current.awaits(["key", "number", "word"][kind]),
       keys: (size) => current.keysFor(size),
       ended: () => current.end(),
     },
-  });
-  keysInput.focus();
+  }).catch(failedToLoad);
+  if (!touch) keysInput.focus();
 }
 
 function playing() {
@@ -308,7 +404,7 @@ function takenOver() {
   taken.hidden = false;
   keysInput.disabled = true;
   nextButton.disabled = true;
-  offerChoices("");
+  offerChoices("key", "");
   backButton.focus();
 }
 
@@ -365,22 +461,36 @@ document.addEventListener("mousedown", (event) => {
   if (event.target.closest("#next, #choices")) event.preventDefault();
 });
 
-// For thumbs: one beat per press.
-nextButton.addEventListener("click", () => {
-  if (playing()) run.type("\n");
-});
+// For thumbs: what is typed, or one beat, per press.
+nextButton.addEventListener("click", () => send("\n"));
 
-// A tap or click on the story gives the keys back to the input, unless it selected text.
-screenArea.addEventListener("click", () => {
-  if (document.getSelection().isCollapsed && playing()) keysInput.focus({ preventScroll: true });
+// A tap or click on the story at a beat reads on, as Enter does; a long press, a selection, a
+// scroll or a swipe do not. Elsewhere a click gives the keys back to the input, unless an
+// on-screen keyboard would come up for it.
+let press = null;
+screenArea.addEventListener("pointerdown", (event) => {
+  press = event.isPrimary && event.button === 0 ? event : null;
+});
+screenArea.addEventListener("pointercancel", () => {
+  press = null;
+});
+screenArea.addEventListener("pointerup", (event) => {
+  const tap = press !== null && event.timeStamp - press.timeStamp < 500 &&
+    Math.hypot(event.clientX - press.clientX, event.clientY - press.clientY) < 10;
+  press = null;
+  if (!tap || !playing() || !document.getSelection().isCollapsed) return;
+  if (run.waitsFor("key")) {
+    send("\n");
+  } else if (!touch) {
+    keysInput.focus({ preventScroll: true });
+  }
 });
 
 // An on-screen keyboard or a turn of the phone changes the visible part of the page: the page
-// takes that size, and the newest line stays in view.
+// takes that size.
 if (window.visualViewport) {
   window.visualViewport.addEventListener("resize", () => {
     document.querySelector("main").style.height = `${window.visualViewport.height}px`;
-    showNewest();
   });
 }
 
@@ -388,4 +498,8 @@ againButton.addEventListener("click", () => startStory(true));
 
 // Once loaded, the page plays without a network. The worker script is always fetched anew, so
 // that a new build reaches the player at the next load, and runs from the one after.
-if ("serviceWorker" in navigator) navigator.serviceWorker.register("sw.js", { updateViaCache: "none" });
+if ("serviceWorker" in navigator && location.protocol !== "file:") {
+  navigator.serviceWorker.register("sw.js", { updateViaCache: "none" });
+}
+
+loadGame().then(() => startStory(false), failedToLoad);

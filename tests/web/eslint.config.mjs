@@ -5,5 +5,5 @@ import globals from "globals";
 
 const script = (file, world) => ({ files: [file], languageOptions: { sourceType: "script", globals: world } });
 export default [js.configs.recommended,
-  script("web/page.js", { ...globals.browser, createKurenagi: "readonly" }),
+  script("web/page.js", { ...globals.browser, createKurenagi: "readonly", cannotStart: "readonly" }),
   script("web/sw.js", globals.serviceworker)];

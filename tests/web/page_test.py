@@ -2,8 +2,8 @@
 # The page in headless Chromium, served by a static server on this machine that lets the
 # browser cache every file for ten minutes: every recorded playthrough that can be typed shows
 # its recorded screen, with the typed lines echoed; the end of a run is told outside the
-# story, and a fresh run starts empty. With --webkit, the playthroughs in WebKitGTK (under
-# xvfb-run).
+# story, and a fresh run starts empty; in a phone's hands, taps read on and the story's last
+# line stays in view. With --webkit, the playthroughs in WebKitGTK (under xvfb-run).
 #
 #     page_test.py SITE CASES [--webkit]
 import difflib
@@ -13,6 +13,7 @@ import http.server
 import pathlib
 import re
 import shutil
+import subprocess
 import sys
 import tempfile
 import threading
@@ -57,8 +58,8 @@ STORY = """(() => { const copy = document.getElementById('screen').cloneNode(tru
 SCREEN = "document.getElementById('screen').textContent"
 
 
-def settled(script, expected):
-    deadline = time.time() + 5
+def settled(script, expected, seconds=5):
+    deadline = time.time() + seconds
     while (seen := page(script)) != expected and time.time() < deadline:
         time.sleep(0.02)
     return seen
@@ -139,6 +140,77 @@ def choices_and_focus():
     check("keys typed on the story go to the input", settled(CHOICES, ["1.はい", "2.いいえ"]), ["1.はい", "2.いいえ"])
 
 
+# A phone's screen, held upright, with the keyboard up, or turned; touch.
+PHONES = ((390, 844), (390, 500), (844, 390))
+
+
+def as_phone(width, height):
+    driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride",
+                           {"width": width, "height": height, "deviceScaleFactor": 3, "mobile": True})
+    driver.execute_cdp_cmd("Emulation.setTouchEmulationEnabled", {"enabled": True, "maxTouchPoints": 5})
+
+
+def tap(selector, hold=0):
+    x, y = page(f"(() => {{ const r = document.querySelector('{selector}').getBoundingClientRect();"
+                "return [r.x + r.width / 2, r.y + r.height / 2] })()")
+    driver.execute_cdp_cmd("Input.dispatchTouchEvent", {"type": "touchStart", "touchPoints": [{"x": x, "y": y}]})
+    time.sleep(hold)
+    driver.execute_cdp_cmd("Input.dispatchTouchEvent", {"type": "touchEnd", "touchPoints": []})
+
+
+# A whole playthrough by thumb: taps on the story at beats, on the choices at menus, on the
+# input to type a name. Whenever the story waits, its last line is in view; at a beat no
+# keyboard is up.
+def phone():
+    lines = (cases / "full-playthrough.keys").read_bytes().decode("utf-8").split("\n")[1:-1]
+    for width, height in PHONES:
+        as_phone(width, height)
+        fresh()
+        for sent, line in enumerate(lines):
+            settled(f"{KEPT}.sent.length === {sent} && document.body.dataset.awaits !== undefined", True)
+            awaited, where = page(AWAITS), f"{width}x{height}, at line {sent + 1}"
+            choices = [choice.split(".")[0] for choice in page(CHOICES)]
+            check(f"the last line in view, {where}", settled(LAST_IN_VIEW, True), True)
+            if awaited == "key" and not line:
+                check(f"no keyboard at a beat, {where}", page(FOCUS) != "keys", True)
+                tap("#screen")
+            elif awaited == "number" and line in choices:
+                tap(f"#choices button:nth-child({choices.index(line) + 1})")
+            else:
+                tap("#keys")
+                as_phone(width, 500)  # the keyboard comes up
+                check(f"the last line in view over the keyboard, {where}", settled(LAST_IN_VIEW, True), True)
+                driver.find_element(By.ID, "keys").send_keys(line + Keys.ENTER)
+                as_phone(width, height)
+        expected = (cases / "full-playthrough.screen").read_bytes().decode("utf-8")
+        check(f"a playthrough by thumb, {width}x{height}", settled(STORY, expected) == expected, True)
+
+
+# At a beat, only a tap reads on, one beat; at a menu it does nothing, and 次へ sends what is typed.
+def gestures():
+    as_phone(390, 844)
+    fresh()
+    settled(AWAITS, "key")
+    tap("#screen", hold=0.9)
+    for distance in ({"yDistance": -200}, {"xDistance": -200}):
+        driver.execute_cdp_cmd("Input.synthesizeScrollGesture", {"x": 200, "y": 300, "gestureSourceType": "touch",
+                                                                 **distance})
+    driver.execute_script("getSelection().selectAllChildren(document.getElementById('screen'))")
+    tap("#screen")
+    check("a long press, a scroll, a swipe or a selection does not read on", page(f"{KEPT}.sent"), [])
+    driver.execute_script("getSelection().removeAllRanges()")
+    tap("#screen")
+    check("a tap reads on one beat", (settled(AWAITS, "number"), page(f"{KEPT}.sent")), ("number", ["\n"]))
+    tap("#screen")
+    tap("#keys")
+    driver.find_element(By.ID, "keys").send_keys("1")
+    tap("#next")
+    check("at a menu a tap does nothing, and 次へ sends what is typed", (settled(AWAITS, "word"), page(f"{KEPT}.sent"),
+          page("document.getElementById('keys').value")), ("word", ["\n", "1\n"], ""))
+    driver.execute_cdp_cmd("Emulation.clearDeviceMetricsOverride", {})
+    driver.execute_cdp_cmd("Emulation.setTouchEmulationEnabled", {"enabled": False})
+
+
 def audit(stage):
     violations = driver.execute_async_script(
         AXE + "; axe.run(document).then((r) => arguments[0](r.violations.map((v) => v.id)))")
@@ -170,15 +242,17 @@ def keys_focus_and_end():
         audit(f"the end, {width}px")
 
 
-# A long run comes back without freezing the page; a line typed meanwhile waits behind it.
+# A run as long as a browser keeps comes back without freezing the page, at its newest line; a
+# line typed meanwhile waits behind it.
 def long_resume():
     fresh()
     driver.execute_script("localStorage.setItem('kurenagi-keys', JSON.stringify({sent: arguments[0], story: document"
-                          ".querySelector('meta[name=kurenagi-story]').content}))", ["\n"] + ["x\n", "\n"] * 1499 + ["x\n"])
+                          ".querySelector('meta[name=kurenagi-story]').content}))", ["\n"] + ["x\n", "\n"] * 79999 + ["x\n"])
     driver.get(url)
     driver.find_element(By.ID, "keys").send_keys("1" + Keys.ENTER)
-    check("a line typed during a resume goes after it", (settled(f"{SCREEN}.endsWith('名字：')", True),
-          page(SCREEN).count("1.start"), page(KEPT)["sent"][-1]), (True, 1501, "1\n"))
+    check("a line typed during a resume goes after it", (settled(f"{SCREEN}.endsWith('名字：')", True, 60),
+          page(f"{SCREEN}.split('1.start').length"), page(f"{KEPT}.sent.at(-1)"), settled(IN_VIEW, True)),
+          (True, 80002, "1\n", True))
 
 
 # One run per browser: a second tab takes it, the first says so and can take it back.
@@ -192,7 +266,8 @@ def two_tabs():
     driver.switch_to.window(driver.window_handles[0])
     check("the first tab is told", settled(TAKEN, True), True)
     driver.find_element(By.ID, "back").click()
-    check("and takes the run back as the second left it", settled(SCREEN, second), second)
+    check("and takes the run back as the second left it, at its newest line", (settled(SCREEN, second),
+          settled(IN_VIEW, True)), (second, True))
     driver.switch_to.window(driver.window_handles[1])
     check("then the second is told", settled(TAKEN, True), True)
     driver.close()
@@ -209,20 +284,82 @@ def full_storage():
     check("a failed save is said", (settled(NOTICE, True), page(KEPT)), (True, None))
 
 
+# A new build of the site over this one: each named file changed, the page stamped anew.
+def deploy(changes):
+    for name, change in changes.items():
+        (site / name).write_bytes(change((site / name).read_bytes()))
+    subprocess.run([sys.executable, pathlib.Path(__file__).parents[2] / "web/stamp.py",
+                    pathlib.Path(__file__).parents[2] / "web", site], check=True)
+    return re.search(r'"kurenagi-build" content="(\w+)"', (site / "index.html").read_text()).group(1)
+
+
+# A build whose page and game say which they are.
+def marked(build):
+    return {name: lambda old, mark=mark: old + f"\ndocument.body.dataset.{mark} = {build};".encode()
+            for name, mark in (("page.js", "page"), ("kurenagi.js", "game"))}
+
+
+def forget_workers():
+    driver.execute_cdp_cmd("Network.clearBrowserCache", {})
+    driver.execute_async_script("""Promise.all([caches.keys().then((all) => Promise.all(all.map((n) => caches.delete(n)))),
+        navigator.serviceWorker.getRegistrations().then((all) => Promise.all(all.map((r) => r.unregister())))])
+        .then(() => arguments[0]())""")
+
+
 # A new build reaches the player by the second load at the latest, and a run outlives a change
-# to the page (a run of another story starts afresh: see the damaged key logs).
+# to the page (a run of another story starts afresh: see the damaged key logs); a page never
+# runs files of two builds, whenever the new one comes.
 def updates():
     fresh()
+    type_keys("\n")
+    driver.execute_async_script("navigator.serviceWorker.ready.then(() => arguments[0]())")
+    check("a new icon is a new build", deploy({"icon-192.png": lambda old: old + b"\0"}) != page("build"), True)
+    deploy(marked(2))
+    driver.find_element(By.ID, "again").click()
     type_keys("\n1\n", end=False)
     before = settled(f"{SCREEN}.endsWith('名字：')", True) and page(SCREEN)
-    driver.execute_async_script("navigator.serviceWorker.ready.then(() => arguments[0]())")
-    for name, old, new in (("page.js", '"use strict";', '"use strict"; document.body.dataset.deployed = 2;'),
-                           ("sw.js", "kurenagi-", "kurenagi-new-")):
-        (site / name).write_text((site / name).read_text(encoding="utf-8").replace(old, new, 1), encoding="utf-8")
-    for _ in range(2):
+    check("a playing page's fresh run is of its own build", page(BUILT), [None, None])
+    build = deploy(marked(3))
+    driver.refresh()
+    settled(AWAITS, "word")
+    check("a page loaded as a build is deployed is of one build", page(BUILT) in ([None, None], ["3", "3"]), True)
+    settled(f"Promise.all([caches.has('kurenagi-{build}'), navigator.serviceWorker.getRegistration()]).then(([kept, "
+            "r]) => kept && !r.installing && !r.waiting && r.active === navigator.serviceWorker.controller)", True, 20)
+    driver.refresh()
+    check("a new page, the same run", (settled(BUILT, ["3", "3"]), settled(SCREEN, before)), (["3", "3"], before))
+    forget_workers()
+    deploy_on_request[:] = ["/kurenagi.js", marked(4)]
+    driver.refresh()
+    check("with no worker yet too", (settled(BUILT, ["4", "4"]), settled(SCREEN, before), page(NOTICE)),
+          (["4", "4"], before, False))
+
+
+# A page that cannot start says so, and keeps nothing typed on it: the run kept stays kept.
+def broken_loads():
+    fresh()
+    type_keys("\n", end=False)
+    forget_workers()
+    kept = settled(f"{KEPT}.sent", ["\n"])
+    for name, damage in (("kurenagi.wasm", None), ("kurenagi.wasm", b"\0asm"), ("kurenagi.js", b"("), ("", None)):
+        whole = name and (site / name).read_bytes()
+        if name:
+            (site / name).unlink() if damage is None else (site / name).write_bytes(damage)
+        script = name or driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument",
+                                                 {"source": "delete window.WebAssembly"})["identifier"]
         driver.refresh()
-        settled("document.body.dataset.deployed", "2")
-    check("a new page, the same run", (page("document.body.dataset.deployed"), settled(SCREEN, before)), ("2", before))
+        type_keys("1\n", end=False)
+        check(f"a page that cannot start says so: {name or 'no WebAssembly'} {damage}",
+              (settled(STATE, "broken"), page(DISABLED), page(f"{KEPT}.sent")),
+              ("broken", [True, True], kept))
+        if name:
+            (site / name).write_bytes(whole)
+        else:
+            driver.execute_cdp_cmd("Page.removeScriptToEvaluateOnNewDocument", {"identifier": script})
+        driver.execute_script("sessionStorage.clear()")
+    forget_workers()  # nor any answer of the broken site
+    driver.get(pathlib.Path(site / "index.html").as_uri())
+    check("opened as a file, the page says how to serve it", settled(f"{NOTICE_TEXT}.includes('python3 -m http.server')",
+                                                                      True), True)
 
 
 def resume_and_offline():
@@ -231,7 +368,8 @@ def resume_and_offline():
     settled(f"{SCREEN}.endsWith('一人称：')", True)
     before = page(SCREEN)
     driver.refresh()
-    check("a reload resumes the run", settled(SCREEN, before), before)
+    check("a reload resumes the run at its newest line", (settled(SCREEN, before), settled(IN_VIEW, True)),
+          (before, True))
     type_keys("私\n1\n", end=False)
     check("and it goes on", settled(f"{SCREEN}.includes('私 であっていますか？')", True), True)
     fresh()
@@ -259,6 +397,14 @@ def resume_and_offline():
 
 
 FOCUS = "document.activeElement.id"
+AWAITS = "document.body.dataset.awaits"
+BUILT = "[document.body.dataset.page, document.body.dataset.game]"
+DISABLED = "['keys', 'next'].map((id) => document.getElementById(id).disabled)"
+NOTICE_TEXT = "document.getElementById('notice').textContent"
+# The story's last line lies in the visible part of the story, on the visible part of the page.
+LAST_IN_VIEW = """(() => { const s = document.getElementById('screen'), r = document.createRange();
+    r.selectNodeContents(s.lastChild); const line = [...r.getClientRects()].at(-1), box = s.getBoundingClientRect();
+    return line.top >= box.top - 1 && line.bottom <= box.bottom + 1 && box.bottom <= visualViewport.height + 1 })()"""
 CHOICES = "[...document.querySelectorAll('#choices button')].map((b) => b.textContent)"
 KEPT = "JSON.parse(localStorage.getItem('kurenagi-keys'))"
 MODE = "document.getElementById('keys').inputMode"
@@ -270,7 +416,19 @@ IN_VIEW = """(() => { const s = document.getElementById('screen');
     return s.scrollTop + s.clientHeight >= s.scrollHeight - 2 })()"""
 AXE = "" if webkit else (pathlib.Path(__file__).parent / "node_modules/axe-core/axe.min.js").read_text()
 base = http.server.SimpleHTTPRequestHandler
-quiet = type("Quiet", (base,), {"log_message": lambda *args: None, "end_headers": lambda self: (
+deploy_on_request = [None, None]  # a path, and the changes deployed just before it is served
+
+
+def serve(handler, deploying=threading.Lock()):
+    with deploying:
+        path, changes = deploy_on_request
+        if path and handler.path.startswith(path):
+            deploy_on_request[:] = [None, None]
+            deploy(changes)
+    base.do_GET(handler)
+
+
+quiet = type("Quiet", (base,), {"log_message": lambda *args: None, "do_GET": serve, "end_headers": lambda self: (
     self.send_header("Cache-Control", "max-age=600"), base.end_headers(self))})
 server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), functools.partial(quiet, directory=site))
 threading.Thread(target=server.serve_forever, daemon=True).start()
@@ -281,10 +439,13 @@ try:
     if not webkit:
         echo_and_live_region()
         choices_and_focus()
+        phone()
+        gestures()
         keys_focus_and_end()
         long_resume()
         two_tabs()
         full_storage()
+        broken_loads()
         updates()
         resume_and_offline()
 finally:

@@ -14,6 +14,7 @@ EM_ASYNC_JS(int, page_keys, (char* buffer, int size), {
     HEAPU8.set(keys, buffer);
     return keys.length;
 });
+EM_JS(void, page_awaits, (int awaited), { Module.page.awaits(awaited); });
 EM_JS(void, page_show, (const char* bytes, int size),
       { Module.page.show(HEAPU8.slice(bytes, bytes + size)); });
 EM_JS(void, page_complain, (const char* message, int size),
@@ -34,6 +35,10 @@ public:
     std::size_t read(std::span<char> buffer) override {
         return static_cast<std::size_t>(page_keys(buffer.data(), clamped(buffer.size())));
     }
+
+    // The page offers its choice buttons while the story waits for a number, and lets a tap on
+    // the story read on at a beat.
+    void await(Awaited awaited) override { page_awaits(static_cast<int>(awaited)); }
 
     void write(std::string_view bytes) override { page_show(bytes.data(), clamped(bytes.size())); }
 
