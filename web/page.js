@@ -413,10 +413,18 @@ window.addEventListener("storage", (event) => {
 });
 backButton.addEventListener("click", () => startStory(false));
 
+// Lines sent before the game has started wait for it; a page that cannot start drops them.
+const early = [];
+
 // Sends what is typed, with `ending` after it: a line feed for Enter, nothing for Ctrl-D (which
 // on an empty line ends the input instead, as at a terminal).
 function send(ending) {
-  if (playing()) run.type(ending === "" && keysInput.value === "" ? null : keysInput.value + ending);
+  const entry = ending === "" && keysInput.value === "" ? null : keysInput.value + ending;
+  if (playing()) {
+    run.type(entry);
+  } else if (!run && !keysInput.disabled) {
+    early.push(entry);
+  }
   keysInput.value = "";
 }
 
@@ -502,4 +510,7 @@ if ("serviceWorker" in navigator && location.protocol !== "file:") {
   navigator.serviceWorker.register("sw.js", { updateViaCache: "none" });
 }
 
-loadGame().then(() => startStory(false), failedToLoad);
+loadGame().then(() => {
+  startStory(false);
+  for (const entry of early.splice(0)) run.type(entry);
+}, failedToLoad);
