@@ -507,7 +507,15 @@ againButton.addEventListener("click", () => startStory(true));
 // Once loaded, the page plays without a network. The worker script is always fetched anew, so
 // that a new build reaches the player at the next load, and runs from the one after.
 if ("serviceWorker" in navigator && location.protocol !== "file:") {
+  const worker = navigator.serviceWorker.controller;
   navigator.serviceWorker.register("sw.js", { updateViaCache: "none" });
+  // A newer worker took this page over: a new build is in, for the next load.
+  navigator.serviceWorker.addEventListener("controllerchange", () => {
+    if (worker) {
+      say("新しい版が届きました。次に開くときから新しい版になります。\n" +
+        "A new version is in: it plays from the next load.");
+    }
+  });
 }
 
 loadGame().then(() => {
