@@ -151,8 +151,9 @@ def as_phone(width, height):
 def tap(selector):
     x, y = page(f"(() => {{ const r = document.querySelector('{selector}').getBoundingClientRect();"
                 "return [r.x + r.width / 2, r.y + r.height / 2] })()")
-    driver.execute_cdp_cmd("Input.dispatchTouchEvent", {"type": "touchStart", "touchPoints": [{"x": x, "y": y}]})
-    driver.execute_cdp_cmd("Input.dispatchTouchEvent", {"type": "touchEnd", "touchPoints": []})
+    # Stamped 50 ms apart, as a tap is however long the browser takes to get it.
+    for kind, points, at in (("touchStart", [{"x": x, "y": y}], time.time()), ("touchEnd", [], time.time() + 0.05)):
+        driver.execute_cdp_cmd("Input.dispatchTouchEvent", {"type": kind, "touchPoints": points, "timestamp": at})
 
 
 # A whole playthrough by thumb: taps on the story at beats, on the choices at menus, on the
