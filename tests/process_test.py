@@ -268,8 +268,8 @@ class Player:
         return True
 
     # Everything shown so far.
-    def drain(self):
-        while select.select([self.fd], [], [], 0.3)[0]:
+    def drain(self, quiet=0.3):
+        while select.select([self.fd], [], [], quiet)[0]:
             self.screen += os.read(self.fd, 4096)
 
     def running(self):
@@ -566,13 +566,16 @@ class LineEditing(unittest.TestCase):
         self.assertTrue(player.sees("名字：山"))
         player.type("\x7f川")
         self.assertTrue(player.sees("川"))
-        screen, stream = pyte.Screen(80, 24), pyte.Stream()
-        stream.attach(screen)
+        screen = pyte.Screen(80, 24)
+        stream = pyte.Stream(screen)
         stream.feed(player.screen[:stopped].decode())
         screen.resize(24, 8)  # the rows are cut, not wrapped again
         stream.feed(player.screen[stopped:].decode())
         shown = [row.rstrip() for row in screen.display if row.strip()]
         self.assertEqual(shown[-5:], ["名字：山", "shell: s", "fg", "名字：山", "川"])
+        fcntl.ioctl(player.fd, termios.TIOCSWINSZ, struct.pack("HHHH", 24, 9, 0, 0))  # a resize is no fg again
+        player.drain(quiet=0.6)
+        self.assertEqual(player.screen.count("名字：".encode()), 3)
         player.type("\n太郎\n")
         self.assertTrue(player.sees("山川 太郎 であっていますか？"))
         os.kill(player.game(), signal.SIGKILL)
